@@ -1,0 +1,4 @@
+#include "client/community/items_window.h"
+
+// The handling arrives with the items window.
+void HandleItemsMessage(char*) {}

@@ -1,0 +1,4 @@
+#include "client/community/mailbox.h"
+
+// The handling arrives with the postcard mailbox.
+void HandlePostcardMessage(char*) {}
