@@ -1,0 +1,176 @@
+#include "command_line.h"
+
+#include <charconv>
+#include <cstdint>
+#include <csignal>
+#include <map>
+#include <optional>
+#include <set>
+
+#include <asio.hpp>
+
+#include "account_store.h"
+#include "game_server.h"
+#include "password_hash.h"
+#include "text_encoding.h"
+
+namespace posyvaled {
+namespace {
+
+// The client keeps login ID, password and handle name in 31-byte fields.
+constexpr std::size_t kMaxAccountTextBytes = 31;
+
+constexpr const char* kUsage =
+    "usage: posyvaled --db PATH [--address A] [--port P] [--newest-version N]\n"
+    "       posyvaled --db PATH add-account LOGINID PASSWORD\n"
+    "                 [--handle NAME --appearance N --x X --y Y --map M]\n";
+
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct ParsedArguments {
+  std::map<std::string, std::string> options;  // without the leading "--"
+  std::vector<std::string> positional;
+};
+
+ParsedArguments ParseArguments(const std::vector<std::string>& args) {
+  static const std::set<std::string> kKnownOptions = {
+      "db", "address", "port", "newest-version", "handle", "appearance", "x", "y", "map"};
+  ParsedArguments parsed;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.rfind("--", 0) != 0) {
+      parsed.positional.push_back(arg);
+      continue;
+    }
+    std::string name = arg.substr(2);
+    if (kKnownOptions.count(name) == 0) throw UsageError("unknown option " + arg);
+    if (i + 1 >= args.size()) throw UsageError("option " + arg + " needs a value");
+    if (!parsed.options.emplace(name, args[++i]).second) {
+      throw UsageError("option " + arg + " given twice");
+    }
+  }
+  return parsed;
+}
+
+int ParseNumber(const std::string& name, const std::string& text, long long low, long long high) {
+  long long value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value < low || value > high) {
+    throw UsageError("--" + name + " needs a whole number from " + std::to_string(low) + " to " +
+                     std::to_string(high) + ", not \"" + text + "\"");
+  }
+  return static_cast<int>(value);
+}
+
+std::optional<std::string> TakeOption(ParsedArguments& parsed, const std::string& name) {
+  auto it = parsed.options.find(name);
+  if (it == parsed.options.end()) return std::nullopt;
+  std::string value = it->second;
+  parsed.options.erase(it);
+  return value;
+}
+
+int TakeNumber(ParsedArguments& parsed, const std::string& name, int fallback) {
+  std::optional<std::string> text = TakeOption(parsed, name);
+  return text ? ParseNumber(name, *text, INT32_MIN, INT32_MAX) : fallback;
+}
+
+void RefuseLeftOverOptions(const ParsedArguments& parsed, const char* mode) {
+  if (!parsed.options.empty()) {
+    throw UsageError("option --" + parsed.options.begin()->first + " does not apply to " + mode);
+  }
+}
+
+// Converts one account text to CP932 and checks it fits the client's fields.
+std::string AccountText(const char* what, const std::string& utf8) {
+  std::optional<std::string> text = Utf8ToCp932(utf8);
+  if (!text) throw UsageError(std::string(what) + " cannot be written in CP932");
+  if (text->empty()) throw UsageError(std::string(what) + " is empty");
+  if (text->size() > kMaxAccountTextBytes) {
+    throw UsageError(std::string(what) + " is " + std::to_string(text->size()) +
+                     " bytes in CP932; at most 31 are allowed");
+  }
+  // Texts travel in comma-separated messages that have no escaping.
+  if (text->find(',') != std::string::npos) {
+    throw UsageError(std::string(what) + " must not contain a comma");
+  }
+  return *text;
+}
+
+int AddAccount(ParsedArguments& parsed, const std::string& db_path, std::ostream& out) {
+  if (parsed.positional.size() != 3) {
+    throw UsageError("add-account needs exactly a login ID and a password");
+  }
+  NewAccount account;
+  account.login_id = AccountText("the login ID", parsed.positional[1]);
+  std::string password = AccountText("the password", parsed.positional[2]);
+  if (std::optional<std::string> handle = TakeOption(parsed, "handle")) {
+    account.handle_name = AccountText("the handle name", *handle);
+  }
+  account.appearance = TakeNumber(parsed, "appearance", 0);
+  account.x = TakeNumber(parsed, "x", 300);
+  account.y = TakeNumber(parsed, "y", 240);
+  account.map = TakeNumber(parsed, "map", 0);
+  RefuseLeftOverOptions(parsed, "add-account");
+  account.password_hash = HashPassword(password);
+  AccountStore store(db_path);
+  out << store.AddAccount(account) << std::endl;
+  return 0;
+}
+
+int Serve(ParsedArguments& parsed, const std::string& db_path, std::ostream& err) {
+  if (!parsed.positional.empty()) throw UsageError("unknown command " + parsed.positional[0]);
+  ServerOptions options;
+  if (auto address = TakeOption(parsed, "address")) {
+    asio::error_code error;
+    asio::ip::make_address_v4(*address, error);
+    if (error) throw UsageError("--address needs an IPv4 address, not \"" + *address + "\"");
+    options.address = *address;
+  }
+  if (auto port = TakeOption(parsed, "port")) options.port = ParseNumber("port", *port, 1, 65535);
+  if (auto version = TakeOption(parsed, "newest-version")) {
+    ParseNumber("newest-version", *version, 0, INT32_MAX);
+    options.newest_version = *version;
+  }
+  RefuseLeftOverOptions(parsed, "the server");
+
+  AccountStore store(db_path);
+  asio::io_context io;
+  GameServer server(io, store, options, err);
+  asio::signal_set signals(io, SIGINT, SIGTERM);
+  signals.async_wait([&](const asio::error_code& error, int signal_number) {
+    if (error) return;
+    err << "stopping on signal " << signal_number << std::endl;
+    server.Stop();
+  });
+  io.run();
+  return 0;
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  try {
+    ParsedArguments parsed = ParseArguments(args);
+    std::optional<std::string> db_path = TakeOption(parsed, "db");
+    if (!db_path) throw UsageError("--db PATH is required");
+    if (!parsed.positional.empty() && parsed.positional[0] == "add-account") {
+      return AddAccount(parsed, *db_path, out);
+    }
+    return Serve(parsed, *db_path, err);
+  } catch (const UsageError& error) {
+    err << "posyvaled: " << error.what() << "\n" << kUsage;
+    return 2;
+  } catch (const DuplicateLoginIdError& error) {
+    err << "posyvaled: " << error.what() << std::endl;
+    return 1;
+  } catch (const std::exception& error) {
+    err << "posyvaled: " << error.what() << std::endl;
+    return 1;
+  }
+}
+
+}  // namespace posyvaled
