@@ -139,12 +139,19 @@ int Serve(ParsedArguments& parsed, const std::string& db_path, std::ostream& err
 
   AccountStore store(db_path);
   asio::io_context io;
-  GameServer server(io, store, options, err);
+  std::optional<GameServer> server;
+  try {
+    server.emplace(io, store, options, err);
+  } catch (const asio::system_error& error) {
+    err << "posyvaled: cannot listen on " << options.address << ":" << options.port << ": "
+        << error.code().message() << std::endl;
+    return 1;
+  }
   asio::signal_set signals(io, SIGINT, SIGTERM);
   signals.async_wait([&](const asio::error_code& error, int signal_number) {
     if (error) return;
     err << "stopping on signal " << signal_number << std::endl;
-    server.Stop();
+    server->Stop();
   });
   io.run();
   return 0;

@@ -53,6 +53,17 @@ void GameServer::Accept() {
 }
 
 void GameServer::HandleRequest(ClientConnection& connection, std::string_view body) {
+  try {
+    DispatchRequest(connection, body);
+  } catch (const std::exception& error) {
+    // A failing request (say, a database error) costs its own connection
+    // only; the other clients go on.
+    log_ << "#" << connection.Id() << " request failed: " << error.what() << std::endl;
+    connection.Close("request failed");
+  }
+}
+
+void GameServer::DispatchRequest(ClientConnection& connection, std::string_view body) {
   if (body.empty()) return;
   if (!connection.logged_in_user) {
     // Before login only the login request counts.

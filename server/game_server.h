@@ -50,6 +50,7 @@ class GameServer {
 
  private:
   void Accept();
+  void DispatchRequest(ClientConnection& connection, std::string_view body);
   void HandleLoginRequest(ClientConnection& connection, std::string_view fields_text);
   void RefuseLogin(ClientConnection& connection, std::string_view login_id, LoginError error);
 
