@@ -16,20 +16,4 @@ std::vector<std::string> SplitFields(std::string_view text) {
   return fields;
 }
 
-int ReadInteger(std::string_view text) {
-  std::size_t pos = 0;
-  while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
-  bool negative = false;
-  if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) {
-    negative = text[pos] == '-';
-    ++pos;
-  }
-  long long value = 0;
-  for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
-    if (value < 10'000'000'000LL) value = value * 10 + (text[pos] - '0');
-  }
-  if (negative) value = -value;
-  return static_cast<int>(value);
-}
-
 }  // namespace posyvaled

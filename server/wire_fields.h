@@ -10,8 +10,4 @@ namespace posyvaled {
 // separator, so no field is ever empty.
 std::vector<std::string> SplitFields(std::string_view text);
 
-// Reads a decimal integer the way the client does: leading blanks and one
-// sign are allowed, reading stops at the first non-digit, no digits give 0.
-int ReadInteger(std::string_view text);
-
 }  // namespace posyvaled
