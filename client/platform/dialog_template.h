@@ -1,0 +1,53 @@
+// Window and dialog layouts kept as data. Positions and sizes of dialogs are
+// in dialog units of the dialog's font, as in a resource script; the controls
+// of the main window are in pixels.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace platform {
+
+struct Rgb {
+  std::uint8_t red, green, blue;
+};
+
+enum class ControlKind {
+  Edit,         // single-line text input
+  Button,       // push button
+  ImageButton,  // owner-drawn: dialog colour, sunken when pressed, picture at (3, 3)
+  Label,        // static text
+  Picture,      // static bitmap
+};
+
+enum ControlStyle : unsigned {
+  kStyleNone = 0,
+  kStyleBorder = 1u << 0,
+  kStyleTabStop = 1u << 1,
+  kStylePassword = 1u << 2,
+  kStyleAutoHScroll = 1u << 3,
+  kStyleDefault = 1u << 4,   // the default push button (Enter presses it)
+  kStyleBitmap = 1u << 5,    // a button that shows a picture instead of text
+};
+
+struct ControlTemplate {
+  int id;  // -1: not addressable
+  ControlKind kind;
+  unsigned style;
+  int x, y, width, height;
+  const char* text;  // CP932
+  int bitmap = 0;    // picture resource for ImageButton and Picture
+};
+
+struct DialogTemplate {
+  int id;
+  const char* title;      // CP932
+  const char* font_face;  // CP932
+  int font_points;
+  int width, height;      // dialog units
+  Rgb background;
+  bool system_menu;       // false: no close box
+  std::span<const ControlTemplate> controls;
+};
+
+}  // namespace platform

@@ -1,0 +1,363 @@
+// Dialogs built from templates, message boxes and scripted answers.
+#include <wx/artprov.h>
+#include <wx/dcbuffer.h>
+#include <wx/mstream.h>
+#include <wx/statbmp.h>
+
+#include <map>
+
+#include "client/platform/text.h"
+#include "client/platform/wx_internal.h"
+#include "client/resources/art.h"
+
+namespace platform {
+namespace detail {
+
+wxString ToWx(std::string_view cp932) { return wxString::FromUTF8(Cp932ToUtf8(cp932)); }
+
+std::string FromWx(const wxString& text) {
+  const wxScopedCharBuffer utf8 = text.utf8_str();
+  return Utf8ToCp932(std::string_view(utf8.data(), utf8.length()));
+}
+
+wxBitmap ResourceBitmap(int id) {
+  const std::span<const unsigned char> bytes = art::ArtResource(id);
+  if (bytes.empty()) return wxBitmap();
+  wxMemoryInputStream stream(bytes.data(), bytes.size());
+  wxImage image(stream, wxBITMAP_TYPE_BMP);
+  return image.IsOk() ? wxBitmap(image) : wxBitmap();
+}
+
+wxBitmap ResourceBitmapMasked(int id, const wxColour& mask) {
+  wxBitmap bitmap = ResourceBitmap(id);
+  if (bitmap.IsOk()) bitmap.SetMask(new wxMask(bitmap, mask));
+  return bitmap;
+}
+
+namespace {
+ModalAnswerer answerer;
+}
+
+void AnnounceModal(wxDialog* dialog, const ModalInfo& info) {
+  if (!answerer) return;
+  dialog->CallAfter([info] {
+    if (answerer) answerer(info);
+  });
+}
+
+}  // namespace detail
+
+using detail::FromWx;
+using detail::Handle;
+using detail::ToWx;
+using detail::Widget;
+
+void SetModalAnswerer(ModalAnswerer answerer) { detail::answerer = std::move(answerer); }
+
+namespace {
+
+wxColour ToColour(Rgb rgb) { return wxColour(rgb.red, rgb.green, rgb.blue); }
+
+// A button drawn by the client: the dialog colour, a sunken edge while
+// pressed, and its picture drawn transparently 3 pixels in from the top left.
+class ImageButton : public wxControl {
+ public:
+  ImageButton(wxWindow* parent, int id, const wxPoint& position, const wxSize& size,
+              const wxBitmap& picture, const wxColour& background)
+      : wxControl(parent, id, position, size, wxBORDER_NONE | wxWANTS_CHARS),
+        picture_(picture),
+        background_(background) {
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    Bind(wxEVT_PAINT, &ImageButton::OnPaint, this);
+    Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent&) {
+      pressed_ = true;
+      CaptureMouse();
+      Refresh();
+    });
+    Bind(wxEVT_LEFT_UP, [this](wxMouseEvent& event) {
+      if (!pressed_) return;
+      pressed_ = false;
+      if (HasCapture()) ReleaseMouse();
+      Refresh();
+      if (GetClientRect().Contains(event.GetPosition())) Click();
+    });
+    Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) {
+      pressed_ = false;
+      Refresh();
+    });
+    Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& event) {
+      if (event.GetKeyCode() == WXK_SPACE) {
+        Click();
+      } else {
+        event.Skip();
+      }
+    });
+    Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent& event) { Refresh(), event.Skip(); });
+    Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& event) { Refresh(), event.Skip(); });
+  }
+
+  bool AcceptsFocus() const override { return true; }
+
+  void Click() {
+    wxCommandEvent event(wxEVT_BUTTON, GetId());
+    event.SetEventObject(this);
+    ProcessWindowEvent(event);
+  }
+
+ private:
+  void OnPaint(wxPaintEvent&) {
+    wxAutoBufferedPaintDC dc(this);
+    const wxSize size = GetClientSize();
+    dc.SetBrush(wxBrush(background_));
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    dc.DrawRectangle(0, 0, size.x, size.y);
+    if (pressed_) {
+      // A sunken edge: dark lines top and left, light lines bottom and right.
+      dc.SetPen(wxPen(wxColour(128, 128, 128)));
+      dc.DrawLine(0, 0, size.x - 1, 0);
+      dc.DrawLine(0, 0, 0, size.y - 1);
+      dc.SetPen(wxPen(wxColour(64, 64, 64)));
+      dc.DrawLine(1, 1, size.x - 2, 1);
+      dc.DrawLine(1, 1, 1, size.y - 2);
+      dc.SetPen(wxPen(*wxWHITE));
+      dc.DrawLine(0, size.y - 1, size.x, size.y - 1);
+      dc.DrawLine(size.x - 1, 0, size.x - 1, size.y);
+    }
+    if (picture_.IsOk()) dc.DrawBitmap(picture_, 3, 3, true);
+    if (HasFocus()) {
+      dc.SetPen(wxPen(wxColour(0, 0, 0), 1, wxPENSTYLE_DOT));
+      dc.SetBrush(*wxTRANSPARENT_BRUSH);
+      dc.DrawRectangle(1, 1, size.x - 2, size.y - 2);
+    }
+  }
+
+  wxBitmap picture_;
+  wxColour background_;
+  bool pressed_ = false;
+};
+
+// A dialog run from a template. Enter presses the default button (or the
+// focused push button), Escape and the close box send IDCANCEL, as the
+// desktop's dialog keyboard handling does.
+class TemplateDialog : public wxDialog {
+ public:
+  TemplateDialog(wxWindow* owner, const DialogTemplate& layout, DialogProc& proc)
+      : layout_(layout), proc_(proc) {
+    long style = wxCAPTION;
+    if (layout.system_menu) style |= wxSYSTEM_MENU | wxCLOSE_BOX;
+    if (!owner) style |= wxDIALOG_NO_PARENT;
+    Create(owner, wxID_ANY, ToWx(layout.title), wxDefaultPosition, wxDefaultSize, style);
+    SetFont(wxFont(layout.font_points, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL,
+                   false, ToWx(layout.font_face)));
+    SetBackgroundColour(ToColour(layout.background));
+    SetClientSize(ConvertDialogToPixels(wxSize(layout.width, layout.height)));
+    for (const ControlTemplate& control : layout.controls) AddControl(control);
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent& event) { proc_.OnCommand(Handle(this), event.GetId()); });
+    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { proc_.OnCommand(Handle(this), IDCANCEL); });
+    Bind(wxEVT_CHAR_HOOK, &TemplateDialog::OnCharHook, this);
+  }
+
+  int default_id() const { return default_id_; }
+
+ private:
+  void AddControl(const ControlTemplate& control) {
+    const wxPoint position = ConvertDialogToPixels(wxPoint(control.x, control.y));
+    const wxSize size = ConvertDialogToPixels(wxSize(control.width, control.height));
+    const int id = control.id < 0 ? wxID_ANY : control.id;
+    const wxString text = ToWx(control.text ? control.text : "");
+    wxWindow* made = nullptr;
+    switch (control.kind) {
+      case ControlKind::Edit: {
+        long style = (control.style & kStylePassword) ? wxTE_PASSWORD : 0;
+        made = new wxTextCtrl(this, id, text, position, size, style);
+        break;
+      }
+      case ControlKind::Button: {
+        auto* button = new wxButton(this, id, text, position, size);
+        if (control.style & kStyleDefault) {
+          button->SetDefault();
+          default_id_ = id;
+        }
+        made = button;
+        break;
+      }
+      case ControlKind::ImageButton:
+        made = new ImageButton(this, id, position, size,
+                               detail::ResourceBitmapMasked(control.bitmap, wxColour(0, 255, 255)),
+                               ToColour(layout_.background));
+        break;
+      case ControlKind::Label: {
+        // Labels take the width their text needs in the font at hand, which
+        // may be wider than the one the layout was drawn for.
+        auto* label = new wxStaticText(this, id, text, position, wxSize(-1, size.y));
+        label->SetForegroundColour(*wxBLACK);
+        made = label;
+        break;
+      }
+      case ControlKind::Picture: {
+        long style = (control.style & kStyleBorder) ? wxBORDER_SIMPLE : wxBORDER_NONE;
+        made = new wxStaticBitmap(this, id, detail::ResourceBitmap(control.bitmap), position, size, style);
+        break;
+      }
+    }
+    if (made && !(control.style & kStyleTabStop) && control.kind == ControlKind::Button) {
+      made->DisableFocusFromKeyboard();
+    }
+  }
+
+  void OnCharHook(wxKeyEvent& event) {
+    const int key = event.GetKeyCode();
+    if (key == WXK_ESCAPE) {
+      proc_.OnCommand(Handle(this), IDCANCEL);
+      return;
+    }
+    if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
+      wxWindow* focus = wxWindow::FindFocus();
+      if (focus && focus->GetParent() == this &&
+          (dynamic_cast<wxButton*>(focus) || dynamic_cast<ImageButton*>(focus))) {
+        proc_.OnCommand(Handle(this), focus->GetId());
+      } else {
+        proc_.OnCommand(Handle(this), default_id_);
+      }
+      return;
+    }
+    event.Skip();
+  }
+
+  const DialogTemplate& layout_;
+  DialogProc& proc_;
+  int default_id_ = IDOK;
+};
+
+// A message box: icon, text and the buttons of its style.
+class MessageBoxDialog : public wxDialog {
+ public:
+  MessageBoxDialog(wxWindow* owner, const wxString& text, const wxString& caption, unsigned style)
+      : wxDialog(owner, wxID_ANY, caption, wxDefaultPosition, wxDefaultSize,
+                 wxCAPTION | wxSYSTEM_MENU | (owner ? 0 : wxDIALOG_NO_PARENT)) {
+    auto* rows = new wxBoxSizer(wxVERTICAL);
+    auto* body = new wxBoxSizer(wxHORIZONTAL);
+    const wxArtID icon = IconArt(style);
+    if (!icon.empty()) {
+      body->Add(new wxStaticBitmap(this, wxID_ANY, wxArtProvider::GetBitmap(icon, wxART_MESSAGE_BOX)),
+                0, wxALL, 10);
+    }
+    body->Add(new wxStaticText(this, wxID_ANY, text), 1, wxALL | wxALIGN_CENTER_VERTICAL, 12);
+    rows->Add(body, 1, wxEXPAND);
+    auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+    if ((style & 0x0F) == MB_YESNO) {
+      AddButton(buttons, IDYES, "はい(&Y)", true);
+      AddButton(buttons, IDNO, "いいえ(&N)", false);
+    } else {
+      AddButton(buttons, IDOK, "OK", true);
+    }
+    rows->Add(buttons, 0, wxALIGN_CENTER | wxBOTTOM, 10);
+    SetSizerAndFit(rows);
+    CentreOnParent();
+    Bind(wxEVT_CLOSE_WINDOW, [this, style](wxCloseEvent&) {
+      // A box with only OK closes like OK; a Yes/No box cannot be dismissed.
+      if ((style & 0x0F) != MB_YESNO) EndModal(IDOK);
+    });
+    Bind(wxEVT_CHAR_HOOK, [this, style](wxKeyEvent& event) {
+      if (event.GetKeyCode() == WXK_ESCAPE) {
+        if ((style & 0x0F) != MB_YESNO) EndModal(IDOK);
+        return;
+      }
+      event.Skip();
+    });
+  }
+
+ private:
+  static wxArtID IconArt(unsigned style) {
+    switch (style & 0xF0) {
+      case MB_ICONHAND: return wxART_ERROR;
+      case MB_ICONQUESTION: return wxART_QUESTION;
+      case MB_ICONEXCLAMATION: return wxART_WARNING;
+      case MB_ICONASTERISK: return wxART_INFORMATION;
+      default: return wxArtID();
+    }
+  }
+
+  void AddButton(wxSizer* sizer, int id, const char* utf8_label, bool is_default) {
+    auto* button = new wxButton(this, id, wxString::FromUTF8(utf8_label));
+    button->Bind(wxEVT_BUTTON, [this, id](wxCommandEvent&) { EndModal(id); });
+    if (is_default) {
+      button->SetDefault();
+      button->SetFocus();
+    }
+    sizer->Add(button, 0, wxALL, 5);
+  }
+};
+
+}  // namespace
+
+int MessageBox(WindowHandle owner, std::string_view text, std::string_view caption, unsigned style) {
+  MessageBoxDialog box(Widget(owner), ToWx(text), ToWx(caption), style);
+  detail::AnnounceModal(&box, ModalInfo{true, 0, std::string(text), std::string(caption), style,
+                                        owner != nullptr, Handle(&box)});
+  return box.ShowModal();
+}
+
+int DialogBoxModal(const DialogTemplate& layout, WindowHandle owner, DialogProc& proc) {
+  TemplateDialog dialog(Widget(owner), layout, proc);
+  dialog.CentreOnScreen();
+  proc.OnInitDialog(Handle(&dialog));
+  detail::AnnounceModal(&dialog, ModalInfo{false, layout.id, {}, layout.title, 0, owner != nullptr,
+                                           Handle(&dialog)});
+  return dialog.ShowModal();
+}
+
+void EndDialog(WindowHandle dialog, int result) {
+  auto* window = dynamic_cast<wxDialog*>(Widget(dialog));
+  if (window && window->IsModal()) window->EndModal(result);
+}
+
+WindowHandle GetDlgItem(WindowHandle dialog, int id) {
+  wxWindow* parent = Widget(dialog);
+  if (!parent) return nullptr;
+  for (wxWindow* child : parent->GetChildren()) {
+    if (child->GetId() == id) return Handle(child);
+  }
+  return nullptr;
+}
+
+std::string GetDlgItemText(WindowHandle dialog, int id, std::size_t max_bytes) {
+  wxWindow* control = Widget(GetDlgItem(dialog, id));
+  if (!control) return {};
+  auto* edit = dynamic_cast<wxTextCtrl*>(control);
+  const std::string text = FromWx(edit ? edit->GetValue() : control->GetLabel());
+  return std::string(Cp932Prefix(text, max_bytes));
+}
+
+void SetDlgItemText(WindowHandle dialog, int id, std::string_view text) {
+  wxWindow* control = Widget(GetDlgItem(dialog, id));
+  if (!control) return;
+  if (auto* edit = dynamic_cast<wxTextCtrl*>(control)) {
+    edit->ChangeValue(ToWx(text));
+  } else {
+    control->SetLabel(ToWx(text));
+  }
+}
+
+void ClickButton(WindowHandle dialog, int id) {
+  wxWindow* button = Widget(GetDlgItem(dialog, id));
+  if (auto* image_button = dynamic_cast<ImageButton*>(button)) {
+    image_button->Click();
+    return;
+  }
+  if (button) {
+    wxCommandEvent event(wxEVT_BUTTON, id);
+    event.SetEventObject(button);
+    button->ProcessWindowEvent(event);
+    return;
+  }
+  // Ids without a button (IDCANCEL on a dialog without one) arrive as the
+  // dialog keyboard handling would send them.
+  if (auto* window = dynamic_cast<wxDialog*>(Widget(dialog))) {
+    wxCommandEvent event(wxEVT_BUTTON, id);
+    event.SetEventObject(window);
+    window->ProcessWindowEvent(event);
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,178 @@
+// Windows, dialogs, message boxes, timers and the message loop.
+//
+// The client's logic talks to the desktop only through these functions. All
+// texts are CP932 byte strings; the conversion to the desktop's UTF-8
+// happens behind this header. Constants keep their Win32 meanings so the
+// logic reads like the window procedures it stands for.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "client/platform/dialog_template.h"
+
+namespace platform {
+
+struct Window;
+using WindowHandle = Window*;
+
+// ---- Message boxes -------------------------------------------------------
+
+inline constexpr unsigned MB_OK = 0x00;
+inline constexpr unsigned MB_YESNO = 0x04;
+inline constexpr unsigned MB_ICONHAND = 0x10;  // error
+inline constexpr unsigned MB_ICONQUESTION = 0x20;
+inline constexpr unsigned MB_ICONEXCLAMATION = 0x30;  // warning
+inline constexpr unsigned MB_ICONASTERISK = 0x40;     // information
+
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+inline constexpr int IDYES = 6;
+inline constexpr int IDNO = 7;
+
+// Shows a modal message box and returns the button chosen (IDOK, IDYES,
+// IDNO). A null owner gives a box with no owner window.
+int MessageBox(WindowHandle owner, std::string_view text, std::string_view caption,
+               unsigned style);
+
+// ---- Dialogs ---------------------------------------------------------------
+
+// The behaviour of one dialog. Button presses and Enter/Escape arrive as
+// OnCommand with the control id (Enter: IDOK unless a default button is set,
+// Escape and the close box: IDCANCEL).
+class DialogProc {
+ public:
+  virtual ~DialogProc() = default;
+  virtual void OnInitDialog(WindowHandle dialog) { (void)dialog; }
+  virtual void OnCommand(WindowHandle dialog, int id) { (void)dialog, (void)id; }
+};
+
+// Runs a dialog modally; returns the value given to EndDialog.
+int DialogBoxModal(const DialogTemplate& layout, WindowHandle owner, DialogProc& proc);
+void EndDialog(WindowHandle dialog, int result);
+
+WindowHandle GetDlgItem(WindowHandle dialog, int id);
+// The control's text, cut to at most max_bytes CP932 bytes without splitting
+// a double-byte character.
+std::string GetDlgItemText(WindowHandle dialog, int id, std::size_t max_bytes);
+void SetDlgItemText(WindowHandle dialog, int id, std::string_view text);
+
+// ---- Windows -----------------------------------------------------------------
+
+struct Rect {
+  int left, top, right, bottom;
+};
+
+enum class Show { Normal, NoActivate, Hide, Restore };
+
+void ShowWindow(WindowHandle window, Show how);
+void SetFocus(WindowHandle window);
+WindowHandle GetFocus();
+WindowHandle GetActiveWindow();
+Rect GetWindowRect(WindowHandle window);  // outer frame, screen pixels
+Rect GetDesktopRect();
+// Moves the window (outer frame, screen pixels), puts it on top and shows it.
+void MoveWindowOnTop(WindowHandle window, int x, int y);
+void DestroyWindow(WindowHandle window);
+
+// ---- The main window -----------------------------------------------------
+
+// The messages of the main window. Key codes are Win32 virtual keys.
+class MainWindowProc {
+ public:
+  virtual ~MainWindowProc() = default;
+  virtual void OnCreate(WindowHandle window) = 0;
+  virtual void OnDestroy(WindowHandle window) = 0;
+  virtual void OnMove(WindowHandle window) = 0;
+  virtual void OnPaint(WindowHandle window) = 0;
+  virtual void OnKeyDown(WindowHandle window, int virtual_key) = 0;
+  virtual void OnChar(WindowHandle window, int character) = 0;
+  virtual void OnCommand(WindowHandle window, int id) = 0;
+  virtual void OnTimer(WindowHandle window, int timer_id) = 0;
+  virtual void OnLeftButtonUp(WindowHandle window, int x, int y) = 0;
+};
+
+inline constexpr int VK_TAB = 0x09;
+inline constexpr int VK_RETURN = 0x0D;
+inline constexpr int VK_ESCAPE = 0x1B;
+inline constexpr int VK_LEFT = 0x25;
+inline constexpr int VK_UP = 0x26;
+inline constexpr int VK_RIGHT = 0x27;
+inline constexpr int VK_DOWN = 0x28;
+inline constexpr int VK_DELETE = 0x2E;
+inline constexpr int VK_F1 = 0x70;
+
+// Creates the top-level window with a scene area of scene_width x
+// scene_height at the top of its client area and room for a row of controls
+// below it; the procedure's OnCreate runs before this returns. Null on
+// failure.
+WindowHandle CreateMainWindow(std::string_view title, int icon_resource, int scene_width,
+                              int scene_height, int client_height, MainWindowProc& proc);
+
+// Adds a child control to the main window (position in client pixels).
+WindowHandle CreateChildControl(WindowHandle parent, const ControlTemplate& control);
+
+// Shows a finished frame (rows of 32-bit 0x00RRGGBB pixels) in the scene
+// area of the main window, all at once.
+void PresentScene(WindowHandle main_window, const std::uint32_t* pixels, int width, int height);
+
+// Puts a picture resource on a button made with kStyleBitmap.
+void SetButtonBitmap(WindowHandle button, int bitmap_resource);
+
+// Window timer: OnTimer(timer_id) every period_ms until killed. Setting a
+// running timer restarts its period.
+void SetTimer(WindowHandle window, int timer_id, unsigned period_ms);
+void KillTimer(WindowHandle window, int timer_id);
+
+// True while the key is held down (Win32 virtual key).
+bool IsKeyDown(int virtual_key);
+
+// ---- The message loop ------------------------------------------------------
+
+// Serves every pending desktop event first; whenever none is pending, runs
+// idle_tick once. While dialog_keys() is true, the main window's controls get
+// the dialog keyboard handling (Tab moves the focus, Enter presses the
+// default button). Returns the code given to PostQuitMessage.
+int RunMessageLoop(WindowHandle main_window, const std::function<bool()>& dialog_keys,
+                   const std::function<void()>& idle_tick);
+void PostQuitMessage(int code);
+
+// ---- Single instance -------------------------------------------------------
+
+// True when another instance runs on this desktop; it has then been asked to
+// restore and raise its window. Otherwise this process becomes the running
+// instance and raises `window` whenever a later instance asks.
+bool AnotherInstanceRunning(std::string_view name);
+void SetInstanceWindow(WindowHandle window);
+
+// Resets a running screen saver of the display.
+void ResetScreenSaver();
+
+// ---- Application -----------------------------------------------------------
+
+// Starts the desktop toolkit, runs entry and returns its result.
+int RunApplication(int argc, char** argv, int (*entry)());
+
+// ---- Scripted answers for tests -----------------------------------------------
+
+struct ModalInfo {
+  bool is_message_box;
+  int dialog_id;         // template id of a dialog; 0 for a message box
+  std::string text;      // CP932: the message box text
+  std::string caption;   // CP932: caption or dialog title
+  unsigned style;        // message box style bits
+  bool has_owner;
+  WindowHandle window;   // the box or dialog itself
+};
+
+// Called for every message box and modal dialog once it is on screen. The
+// answerer acts on it with the functions below (or any of the above).
+using ModalAnswerer = std::function<void(const ModalInfo&)>;
+void SetModalAnswerer(ModalAnswerer answerer);
+
+// Presses a button of a dialog or message box by id (IDOK, IDYES, IDNO,
+// IDCANCEL, or a control id) as a click would.
+void ClickButton(WindowHandle dialog, int id);
+
+}  // namespace platform
