@@ -29,7 +29,7 @@ void PutLe(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
 }
 
 void PutTag(std::vector<std::uint8_t>& out, const char* tag) {
-  out.insert(out.end(), tag, tag + 4);
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(tag[i]));
 }
 
 }  // namespace
