@@ -6,7 +6,6 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -114,21 +113,6 @@ long TcpRecv(SocketHandle socket, char* buffer, std::size_t capacity) {
     received = recv(socket, buffer, capacity, MSG_DONTWAIT);
   } while (received < 0 && errno == EINTR);
   return received < 0 ? -1 : static_cast<long>(received);
-}
-
-long TcpBytesWaiting(SocketHandle socket) {
-  int waiting = 0;
-  if (ioctl(socket, FIONREAD, &waiting) != 0) return -1;
-  return waiting;
-}
-
-bool TcpPeerClosed(SocketHandle socket) {
-  // POLLRDHUP tells that the peer has shut down its sending side even while
-  // some of its last bytes are still waiting to be read; a peek that reads
-  // end-of-stream covers an empty queue on any kernel.
-  if ((PollSocket(socket, POLLIN | POLLRDHUP, 0) & (POLLRDHUP | POLLHUP)) != 0) return true;
-  char byte;
-  return recv(socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
 }
 
 void TcpShutdown(SocketHandle socket) { shutdown(socket, SHUT_RDWR); }

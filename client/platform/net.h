@@ -35,13 +35,6 @@ bool TcpWaitWritable(SocketHandle socket, int timeout_ms);
 // connection in order, -1 when nothing is waiting or the read failed.
 long TcpRecv(SocketHandle socket, char* buffer, std::size_t capacity);
 
-// The number of bytes waiting to be read, or -1 when the query fails.
-long TcpBytesWaiting(SocketHandle socket);
-
-// True when the peer has closed its side: no more bytes will come, though
-// some may still be waiting.
-bool TcpPeerClosed(SocketHandle socket);
-
 void TcpShutdown(SocketHandle socket);
 void TcpClose(SocketHandle socket);
 

@@ -26,6 +26,10 @@ platform::SocketHandle ServerConnection = platform::kNoSocket;
 // arrived yet, or -1.
 int HeldPrefixByte = -1;
 
+// The part of the current body taken so far.
+char BodyBuffer[kMaxMessageLength];
+std::uint32_t BodyReceived = 0;
+
 constexpr int kConnectTimeoutMs = 10000;
 // How long a send waits for a full socket buffer to take more of a frame.
 constexpr int kSendStallMs = 5000;
@@ -33,6 +37,7 @@ constexpr int kSendStallMs = 5000;
 void ResetReceiver() {
   PendingBodyLength = 0;
   HeldPrefixByte = -1;
+  BodyReceived = 0;
 }
 
 void CloseSocket() {
@@ -95,20 +100,23 @@ int ReceivePrefix() {
   return -1;
 }
 
-// Awaiting a body: takes it only once all of it is waiting.
+// Awaiting a body: takes what has arrived of it and delivers it once it is
+// whole. Reading a body piece by piece, instead of waiting until all of it
+// is queued, keeps the socket's receive memory from filling up with the
+// partly read segments of a flood, which would stall the connection for
+// good with the rest of the body unable to arrive.
 int ReceiveBody(char* buffer) {
-  long waiting = platform::TcpBytesWaiting(ServerConnection);
-  if (waiting < 0) return -1;
-  if (static_cast<std::uint32_t>(waiting) < PendingBodyLength) {
-    // A server that closed before sending the whole body never completes it.
-    return platform::TcpPeerClosed(ServerConnection) ? 0 : -1;
-  }
-  // With the whole body waiting, one read takes all of it.
-  long got = platform::TcpRecv(ServerConnection, buffer, PendingBodyLength);
-  if (got != static_cast<long>(PendingBodyLength)) return -1;
-  buffer[got] = '\0';
-  PendingBodyLength = 0;
-  return static_cast<int>(got);
+  long got = platform::TcpRecv(ServerConnection, BodyBuffer + BodyReceived, PendingBodyLength);
+  if (got == 0) return 0;  // the server closed before the body was complete
+  if (got < 0) return -1;
+  BodyReceived += static_cast<std::uint32_t>(got);
+  PendingBodyLength -= static_cast<std::uint32_t>(got);
+  if (PendingBodyLength > 0) return -1;
+  const std::uint32_t length = BodyReceived;
+  std::memcpy(buffer, BodyBuffer, length);
+  buffer[length] = '\0';
+  BodyReceived = 0;
+  return static_cast<int>(length);
 }
 
 }  // namespace

@@ -79,7 +79,7 @@ void MainLoopTick() {
 }
 
 void CheckF1Key() {
-  if (platform::GetActiveWindow() != MainWindow || !platform::IsKeyDown(platform::VK_F1)) return;
+  if (!MainWindow || platform::GetActiveWindow() != MainWindow || !platform::IsKeyDown(platform::VK_F1)) return;
   platform::SetFocus(MainWindow);
   MoveMode = true;
   SetModeButtonImage(ModeButton, true);

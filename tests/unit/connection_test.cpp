@@ -231,4 +231,41 @@ TEST_F(ConnectionTest, FramesStayWholeWhenTheServerReadsSlowly) {
   }
 }
 
+// A server that writes far faster than the client reads fills the client's
+// receive memory with partly read segments; the receiver must keep taking
+// bodies as they come instead of waiting for whole bodies to be queued,
+// which would stall the connection for good.
+TEST_F(ConnectionTest, FloodIsReceivedWholeAfterTheReceiveMemoryFilledUp) {
+  constexpr int kFrames = 60000;
+  std::string flood;
+  for (int i = 0; i < kFrames; ++i) flood += "11m1234,100,200,1";
+  std::thread writer([this, &flood] {
+    std::size_t sent = 0;
+    while (sent < flood.size()) {
+      const ssize_t n = write(server_, flood.data() + sent, flood.size() - sent);
+      if (n <= 0) return;
+      sent += static_cast<std::size_t>(n);
+    }
+  });
+  usleep(300 * 1000);  // let the flood fill everything before reading
+
+  int received = 0;
+  int idle_calls = 0;
+  // Guard against a stall: give up after about two seconds without progress.
+  while (received < kFrames && idle_calls < 20000) {
+    const int length = ReceiveMessage(buffer_);
+    if (length > 0) {
+      ASSERT_STREQ(buffer_, "m1234,100,200,1");
+      ++received;
+      idle_calls = 0;
+    } else {
+      ASSERT_EQ(length, -1);
+      if (++idle_calls % 100 == 0) usleep(10 * 1000);
+    }
+  }
+  EXPECT_EQ(received, kFrames) << "the receiver stalled";
+  shutdown(server_, SHUT_RDWR);
+  writer.join();
+}
+
 }  // namespace
