@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Runs the demo: installs what is missing, builds, installs the client into
+# a folder of its own, starts the reference game server on loopback with a
+# demo account and starts the client with that login remembered.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash tools/install-deps.sh
+
+BUILD_DIR=${BUILD_DIR:-build}
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$BUILD_DIR" -j "$(nproc)"
+
+DEMO_DIR="$BUILD_DIR/demo"
+cmake --install "$BUILD_DIR" --prefix "$DEMO_DIR/Posyvale" >/dev/null
+
+SERVER="$BUILD_DIR/bin/posyvaled"
+DATABASE="$DEMO_DIR/server.db"
+ADDRESS=127.0.0.1
+if [ ! -f "$DATABASE" ]; then
+  "$SERVER" --db "$DATABASE" add-account demo demo --handle Hana --appearance 0 --x 300 --y 240 --map 0
+fi
+
+# The remembered login: ID "demo" and the password "demo" in its stored form.
+INI="$DEMO_DIR/Posyvale/Posyvale.ini"
+if [ ! -f "$INI" ]; then
+  printf '[Posyvale]\r\nID=demo\r\nPASS=&4&5&=&?\r\n' > "$INI"
+fi
+
+"$SERVER" --db "$DATABASE" --address "$ADDRESS" 2>"$DEMO_DIR/server.log" &
+server_pid=$!
+trap 'kill $server_pid 2>/dev/null || true' EXIT
+sleep 0.5
+
+echo "Game server on $ADDRESS:40000 (log: $DEMO_DIR/server.log). Log in as demo / demo."
+status=0
+POSYVALE_SERVICE_HOST=$ADDRESS "$DEMO_DIR/Posyvale/Posyvale" || status=$?
+echo "Posyvale ended with status $status."
