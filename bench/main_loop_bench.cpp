@@ -154,7 +154,6 @@ LoopRun RunMainLoop(LoopbackPeer& peer) {
   LoopSample start;
   LoopRun run;
   platform::RunMessageLoop(
-      MainWindow, [] { return !MoveMode; },
       [&] {
         MainLoopTick();
         const double now = WallSeconds();

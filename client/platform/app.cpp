@@ -206,10 +206,7 @@ int RunApplication(int argc, char** argv, int (*entry)()) {
   return code;
 }
 
-int RunMessageLoop(WindowHandle main_window, const std::function<bool()>& dialog_keys,
-                   const std::function<void()>& idle_tick) {
-  (void)dialog_keys;  // the panel's own traversal serves the dialog keys
-  (void)main_window;
+int RunMessageLoop(const std::function<void()>& idle_tick) {
   wxEventLoop loop;
   wxEventLoopActivator activate(&loop);
   quit_posted = false;

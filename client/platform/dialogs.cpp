@@ -307,6 +307,12 @@ int DialogBoxModal(const DialogTemplate& layout, WindowHandle owner, DialogProc&
   return dialog.ShowModal();
 }
 
+WindowHandle CreateModelessDialog(const DialogTemplate& layout, WindowHandle owner, DialogProc& proc) {
+  auto* dialog = new TemplateDialog(Widget(owner), layout, proc);
+  proc.OnInitDialog(Handle(dialog));
+  return Handle(dialog);
+}
+
 void EndDialog(WindowHandle dialog, int result) {
   auto* window = dynamic_cast<wxDialog*>(Widget(dialog));
   if (window && window->IsModal()) window->EndModal(result);

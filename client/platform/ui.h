@@ -52,6 +52,10 @@ class DialogProc {
 int DialogBoxModal(const DialogTemplate& layout, WindowHandle owner, DialogProc& proc);
 void EndDialog(WindowHandle dialog, int result);
 
+// Creates a dialog that runs beside the other windows (hidden until shown);
+// it lives until DestroyWindow. The procedure must outlive it.
+WindowHandle CreateModelessDialog(const DialogTemplate& layout, WindowHandle owner, DialogProc& proc);
+
 WindowHandle GetDlgItem(WindowHandle dialog, int id);
 // The control's text, cut to at most max_bytes CP932 bytes without splitting
 // a double-byte character.
@@ -131,11 +135,11 @@ bool IsKeyDown(int virtual_key);
 // ---- The message loop ------------------------------------------------------
 
 // Serves every pending desktop event first; whenever none is pending, runs
-// idle_tick once. While dialog_keys() is true, the main window's controls get
-// the dialog keyboard handling (Tab moves the focus, Enter presses the
-// default button). Returns the code given to PostQuitMessage.
-int RunMessageLoop(WindowHandle main_window, const std::function<bool()>& dialog_keys,
-                   const std::function<void()>& idle_tick);
+// idle_tick once. Returns the code given to PostQuitMessage. The controls of
+// the main window get the dialog keyboard handling while they hold the
+// focus (Tab moves it on, Enter presses the default button); keys on the
+// scene go to the window procedure.
+int RunMessageLoop(const std::function<void()>& idle_tick);
 void PostQuitMessage(int code);
 
 // ---- Single instance -------------------------------------------------------

@@ -124,6 +124,5 @@ int ProgramEntry() {
 
   OpenPageViewer(450, 320, "-", ServicePageUrl("/oshirase/oshirase.htm"));
   CenterWindow(MainWindow, -80, 0);
-  return platform::RunMessageLoop(
-      MainWindow, [] { return !MoveMode; }, MainLoopTick);
+  return platform::RunMessageLoop(MainLoopTick);
 }
