@@ -1,4 +1,9 @@
 #include "client/community/items_window.h"
 
-// The handling arrives with the items window.
+char PendingPresentId[kPresentIdSize] = {};
+
+// The items window and the inventory handling arrive with the inventory;
+// until then there is no window to open.
 void HandleItemsMessage(char*) {}
+void OpenItemsWindow(platform::WindowHandle) {}
+platform::WindowHandle GetItemsWindow() { return nullptr; }

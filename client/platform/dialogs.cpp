@@ -321,8 +321,9 @@ void EndDialog(WindowHandle dialog, int result) {
 WindowHandle GetDlgItem(WindowHandle dialog, int id) {
   wxWindow* parent = Widget(dialog);
   if (!parent) return nullptr;
+  // Controls may sit on a panel inside the window: search the whole tree.
   for (wxWindow* child : parent->GetChildren()) {
-    if (child->GetId() == id) return Handle(child);
+    if (wxWindow* found = child->FindWindow(id)) return Handle(found);
   }
   return nullptr;
 }

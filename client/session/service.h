@@ -21,3 +21,10 @@ void LoadServiceEndpoints();
 // Full addresses of pages ("/faq.htm") on the two web sites.
 std::string ServicePageUrl(std::string_view path);
 std::string CommunityPageUrl(std::string_view path);
+
+// A service page with the login attached: "page?id=ID&pass=PASSWORD".
+std::string LoginPageUrl(std::string_view path);
+
+// Percent-encodes the bytes that would break the page viewer's command line
+// (blanks, control bytes and "@"); the page receives the same values.
+std::string EscapeForViewer(std::string_view text);
