@@ -1,11 +1,15 @@
 // Draws the client's built-in pictures and its two chime sounds.
 //
 //   artgen --source <art_data.cpp> --sounds <folder> [--bitmaps <folder>]
+//          [--world <folder>]
 //
 // The pictures go into a C++ source file that implements art::ArtResource
 // with the bytes of one BMP file per resource number; the chimes are
 // written as CHIME-1.WAV (arrival) and CHIME-3.WAV (departure). With
 // --bitmaps every picture is also written as <number>.bmp for inspection.
+// With --world the installed world pictures are written into that folder:
+// the characters 0.bmp to 33.bmp, the present 99.bmp, item0.bmp to
+// item10.bmp and map0.bmp to map4.bmp.
 // The output depends on nothing but the installed fonts, so every run gives
 // the same bytes.
 #include <algorithm>
@@ -24,6 +28,7 @@
 #include "canvas.h"
 #include "chime.h"
 #include "fonts.h"
+#include "world_art.h"
 
 namespace artgen {
 namespace {
@@ -412,6 +417,7 @@ struct Options {
   std::filesystem::path source;
   std::filesystem::path sounds;
   std::filesystem::path bitmaps;  // empty: no loose BMP files
+  std::filesystem::path world;    // empty: no world pictures
 };
 
 Options ParseOptions(int argc, char** argv) {
@@ -426,15 +432,35 @@ Options ParseOptions(int argc, char** argv) {
       options.sounds = value;
     } else if (flag == "--bitmaps") {
       options.bitmaps = value;
+    } else if (flag == "--world") {
+      options.world = value;
     } else {
       throw std::runtime_error("unknown option " + flag);
     }
   }
   if (options.source.empty() || options.sounds.empty()) {
     throw std::runtime_error(
-        "usage: artgen --source <art_data.cpp> --sounds <folder> [--bitmaps <folder>]");
+        "usage: artgen --source <art_data.cpp> --sounds <folder> [--bitmaps <folder>]"
+        " [--world <folder>]");
   }
   return options;
+}
+
+void WriteWorldPictures(const std::filesystem::path& folder, Font& label_font) {
+  std::filesystem::create_directories(folder);
+  auto write = [&folder](const std::string& name, const Canvas& picture) {
+    WriteFile(folder / name, AsString(EncodeBmp(picture)));
+  };
+  for (int n = 0; n < kCharacterCount; ++n) {
+    write(std::to_string(n) + ".bmp", DrawCharacterPicture(n));
+  }
+  write("99.bmp", DrawPresentPicture());
+  for (int n = 0; n < kItemCount; ++n) {
+    write("item" + std::to_string(n) + ".bmp", DrawItemPicture(n));
+  }
+  for (int n = 0; n < kMapCount; ++n) {
+    write("map" + std::to_string(n) + ".bmp", DrawMapPicture(n, label_font));
+  }
 }
 
 void Run(const Options& options) {
@@ -463,6 +489,11 @@ void Run(const Options& options) {
   constexpr double kA5 = 880.00;
   WriteFile(options.sounds / "CHIME-1.WAV", AsString(EncodeWav(SynthesizeChime(kE5, kA5))));
   WriteFile(options.sounds / "CHIME-3.WAV", AsString(EncodeWav(SynthesizeChime(kA5, kE5))));
+
+  if (!options.world.empty()) {
+    Font labels(FindFont("IPAGothic", true, kMapLabelCharacters), 0.6f);
+    WriteWorldPictures(options.world, labels);
+  }
 }
 
 }  // namespace
