@@ -263,6 +263,13 @@ void PresentScene(WindowHandle main_window, const std::uint32_t* pixels, int wid
   if (MainFrame* frame = AsMainFrame(main_window)) frame->scene()->Present(pixels, width, height);
 }
 
+void GetSceneOrigin(WindowHandle main_window, int* x, int* y) {
+  wxPoint origin(0, 0);
+  if (MainFrame* frame = AsMainFrame(main_window)) origin = frame->scene()->ClientToScreen(origin);
+  *x = origin.x;
+  *y = origin.y;
+}
+
 void SetButtonBitmap(WindowHandle button, int bitmap_resource) {
   auto* control = dynamic_cast<wxButton*>(Widget(button));
   if (!control) return;
@@ -343,6 +350,18 @@ void MoveWindowOnTop(WindowHandle window, int x, int y) {
 
 void DestroyWindow(WindowHandle window) {
   if (wxWindow* widget = Widget(window)) widget->Destroy();
+}
+
+bool GetDisplayPixelMasks(std::uint32_t* red, std::uint32_t* green, std::uint32_t* blue) {
+  GdkDisplay* display = gdk_display_get_default();
+  if (!display || !GDK_IS_X11_DISPLAY(display)) return false;
+  Display* x_display = GDK_DISPLAY_XDISPLAY(display);
+  const Visual* visual = DefaultVisual(x_display, DefaultScreen(x_display));
+  if (!visual) return false;
+  *red = static_cast<std::uint32_t>(visual->red_mask);
+  *green = static_cast<std::uint32_t>(visual->green_mask);
+  *blue = static_cast<std::uint32_t>(visual->blue_mask);
+  return true;
 }
 
 void ResetScreenSaver() {

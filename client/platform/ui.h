@@ -121,6 +121,13 @@ WindowHandle CreateChildControl(WindowHandle parent, const ControlTemplate& cont
 // area of the main window, all at once.
 void PresentScene(WindowHandle main_window, const std::uint32_t* pixels, int width, int height);
 
+// Screen position of the scene area's top-left pixel.
+void GetSceneOrigin(WindowHandle main_window, int* x, int* y);
+
+// The red, green and blue masks of the default screen's pixel format; false
+// when there is no display to ask. A palette display has masks of 0.
+bool GetDisplayPixelMasks(std::uint32_t* red, std::uint32_t* green, std::uint32_t* blue);
+
 // Puts a picture resource on a button made with kStyleBitmap.
 void SetButtonBitmap(WindowHandle button, int bitmap_resource);
 

@@ -3,6 +3,7 @@
 #include "client/resources/templates.h"
 #include "client/session/connection.h"
 #include "client/session/program.h"
+#include "client/world/frame.h"
 #include "client/world/surfaces.h"
 
 platform::WindowHandle ChatInput = nullptr;
@@ -32,7 +33,7 @@ class MainWindowProcedure : public platform::MainWindowProc {
 
   void OnTimer(platform::WindowHandle, int) override { SendKeepAlive(); }
 
-  void OnMove(platform::WindowHandle) override {}
+  void OnMove(platform::WindowHandle) override { UpdateScreenRect(); }
   void OnPaint(platform::WindowHandle) override {}
   void OnKeyDown(platform::WindowHandle, int) override {}
   void OnChar(platform::WindowHandle, int) override {}
