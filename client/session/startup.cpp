@@ -86,6 +86,7 @@ void CheckF1Key() {
 }
 
 int CenterWindow(platform::WindowHandle window, int dx, int dy) {
+  if (!window) return 0;
   const platform::Rect desktop = platform::GetDesktopRect();
   const platform::Rect own = platform::GetWindowRect(window);
   const int width = own.right - own.left;
