@@ -286,14 +286,18 @@ std::unique_ptr<Font> CreateFont(const std::string& family, int pixel_height) {
   return font;
 }
 
-inline std::uint32_t Blend(std::uint32_t below, std::uint32_t colour, unsigned alpha) {
-  std::uint32_t result = 0;
-  for (int shift = 0; shift <= 16; shift += 8) {
-    const unsigned b = (below >> shift) & 0xFF;
-    const unsigned c = (colour >> shift) & 0xFF;
-    result |= ((c * alpha + b * (255 - alpha) + 127) / 255) << shift;
-  }
-  return result;
+// colour * alpha + below * (255 - alpha), rounded and divided by 255, for red
+// and blue in one multiplication and green in another: each channel's
+// product fits in its own 16-bit lane.
+inline std::uint32_t Blend(std::uint32_t below, std::uint32_t colour, std::uint32_t alpha) {
+  const std::uint32_t rest = 255 - alpha;
+  auto divide_lanes = [](std::uint32_t lanes) {
+    lanes += 0x00800080;
+    return ((lanes + ((lanes >> 8) & 0x00FF00FF)) >> 8) & 0x00FF00FF;
+  };
+  const std::uint32_t red_blue = divide_lanes((colour & 0xFF00FF) * alpha + (below & 0xFF00FF) * rest);
+  const std::uint32_t green = divide_lanes(((colour >> 8) & 0xFF) * alpha + ((below >> 8) & 0xFF) * rest);
+  return red_blue | (green << 8);
 }
 
 void BlendGlyph(const PixelBuffer& target, const Font& font, const Glyph& glyph, int x, int y,
@@ -306,7 +310,7 @@ void BlendGlyph(const PixelBuffer& target, const Font& font, const Glyph& glyph,
     const std::uint8_t* in = font.coverage.data() + glyph.offset + static_cast<std::size_t>(row) * glyph.width;
     std::uint32_t* out = target.pixels + static_cast<std::ptrdiff_t>(y + row) * target.stride + x;
     for (int column = first_column; column < end_column; ++column) {
-      const unsigned alpha = in[column];
+      const std::uint32_t alpha = in[column];
       if (alpha == 255) {
         out[column] = colour;
       } else if (alpha != 0) {
