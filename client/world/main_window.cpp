@@ -4,7 +4,9 @@
 #include "client/session/connection.h"
 #include "client/session/program.h"
 #include "client/world/frame.h"
+#include "client/world/scene_clicks.h"
 #include "client/world/surfaces.h"
+#include "client/world/walking.h"
 
 platform::WindowHandle ChatInput = nullptr;
 platform::WindowHandle SendButton = nullptr;
@@ -34,11 +36,49 @@ class MainWindowProcedure : public platform::MainWindowProc {
   void OnTimer(platform::WindowHandle, int) override { SendKeepAlive(); }
 
   void OnMove(platform::WindowHandle) override { UpdateScreenRect(); }
-  void OnPaint(platform::WindowHandle) override {}
-  void OnKeyDown(platform::WindowHandle, int) override {}
-  void OnChar(platform::WindowHandle, int) override {}
-  void OnCommand(platform::WindowHandle, int) override {}
-  void OnLeftButtonUp(platform::WindowHandle, int, int) override {}
+
+  // Nothing is painted here (the scene comes from the frame); a repaint
+  // notices when the keyboard went to the chat input or the send button.
+  void OnPaint(platform::WindowHandle) override {
+    const platform::WindowHandle focus = platform::GetFocus();
+    if (focus && (focus == ChatInput || focus == SendButton)) MoveMode = false;
+  }
+
+  void OnKeyDown(platform::WindowHandle, int virtual_key) override { HandleWalkKey(virtual_key); }
+
+  void OnChar(platform::WindowHandle, int character) override {
+    if (character != platform::VK_TAB) return;
+    MoveMode = false;
+    SetModeButtonImage(ModeButton, false);
+    platform::SetFocus(ChatInput);
+  }
+
+  void OnCommand(platform::WindowHandle window, int id) override {
+    switch (id) {
+      case resources::kSendButtonId:
+        SendChatLine(window);
+        platform::SetFocus(ChatInput);
+        break;
+      case resources::kChatInputId:  // any notification: focus gained or lost, text changed
+        MoveMode = false;
+        SetModeButtonImage(ModeButton, false);
+        break;
+      case resources::kModeButtonId:
+        if (MoveMode) {
+          MoveMode = false;
+          platform::SetFocus(ChatInput);
+        } else {
+          MoveMode = true;
+          platform::SetFocus(window);
+        }
+        SetModeButtonImage(ModeButton, MoveMode);
+        break;
+      default:
+        break;
+    }
+  }
+
+  void OnLeftButtonUp(platform::WindowHandle, int x, int y) override { HandleSceneClick(x, y); }
 };
 
 }  // namespace
