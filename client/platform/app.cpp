@@ -6,6 +6,9 @@
 #include <wx/utils.h>
 #include <X11/Xlib.h>
 
+#include <cairo.h>
+
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -70,25 +73,43 @@ class SceneCanvas : public wxWindow {
   }
   bool AcceptsFocusFromKeyboard() const override { return false; }
 
+  ~SceneCanvas() override {
+    if (surface_) cairo_surface_destroy(surface_);
+  }
+
+  // Keeps a copy of the finished frame and paints it at once. The frame's
+  // 0x00RRGGBB pixels are cairo's RGB24 layout, so painting needs no
+  // conversion.
   void Present(const std::uint32_t* pixels, int width, int height) {
-    wxImage image(width, height, false);
-    unsigned char* rgb = image.GetData();
-    for (int i = 0; i < width * height; ++i) {
-      rgb[3 * i] = static_cast<unsigned char>(pixels[i] >> 16);
-      rgb[3 * i + 1] = static_cast<unsigned char>(pixels[i] >> 8);
-      rgb[3 * i + 2] = static_cast<unsigned char>(pixels[i]);
+    if (!surface_ || width != width_ || height != height_) {
+      if (surface_) cairo_surface_destroy(surface_);
+      surface_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+      width_ = width;
+      height_ = height;
     }
-    frame_ = wxBitmap(image);
+    cairo_surface_flush(surface_);
+    unsigned char* rows = cairo_image_surface_get_data(surface_);
+    const int stride = cairo_image_surface_get_stride(surface_);
+    for (int y = 0; y < height; ++y) {
+      std::memcpy(rows + static_cast<std::ptrdiff_t>(y) * stride, pixels + static_cast<std::ptrdiff_t>(y) * width,
+                  static_cast<std::size_t>(width) * sizeof(std::uint32_t));
+    }
+    cairo_surface_mark_dirty(surface_);
     Refresh(false);
     Update();
   }
 
   void PaintFrame(wxDC& dc) {
-    if (frame_.IsOk()) dc.DrawBitmap(frame_, 0, 0);
+    auto* cr = static_cast<cairo_t*>(dc.GetHandle());
+    if (!surface_ || !cr) return;
+    cairo_set_source_surface(cr, surface_, 0, 0);
+    cairo_paint(cr);
   }
 
  private:
-  wxBitmap frame_;
+  cairo_surface_t* surface_ = nullptr;
+  int width_ = 0;
+  int height_ = 0;
 };
 
 class MainFrame : public wxFrame {
