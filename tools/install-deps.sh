@@ -9,7 +9,7 @@ PACKAGES=(
   libasio-dev libsqlite3-dev libcrypt-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-dejavu-core
   libgtest-dev libbenchmark-dev
-  xvfb xauth x11-utils xdotool
+  xvfb xauth x11-utils xdotool imagemagick
 )
 
 missing=()

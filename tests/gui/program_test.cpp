@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "client/platform/text.h"
+#include "client/world/bmp_reader.h"
 #include "client/session/settings.h"
 #include "tests/support/reference_server.h"
 
@@ -53,6 +54,23 @@ std::string FindWindow(const std::string& title, int timeout_ms) {
   return {};
 }
 
+// The window's pixels as 0x00RRGGBB, row by row; empty when the capture
+// failed.
+std::vector<std::uint32_t> CaptureWindow(const std::string& window, int width, int height) {
+  std::vector<std::uint32_t> pixels;
+  FILE* pipe = popen(("import -window " + window + " -crop " + std::to_string(width) + "x" +
+                      std::to_string(height) + "+0+0 -depth 8 rgb:- 2>/dev/null")
+                         .c_str(),
+                     "r");
+  if (!pipe) return pixels;
+  unsigned char rgb[3];
+  while (pixels.size() < static_cast<std::size_t>(width) * height && std::fread(rgb, 1, 3, pipe) == 3) {
+    pixels.push_back(std::uint32_t{rgb[0]} << 16 | std::uint32_t{rgb[1]} << 8 | rgb[2]);
+  }
+  pclose(pipe);
+  return pixels;
+}
+
 bool WaitGone(const std::string& title, int timeout_ms) {
   const long long deadline = NowMs() + timeout_ms;
   while (NowMs() < deadline) {
@@ -79,9 +97,10 @@ int WaitExit(pid_t pid, int timeout_ms) {
 
 // Ends every process whose program file lies in `folder` (the page viewers
 // the client started, which run detached from it).
-void KillProgramsOf(const std::string& folder) {
+void KillProgramsOf(const std::string& folder, const std::string& program = "") {
   std::system(("for exe in /proc/[0-9]*/exe; do case \"$(readlink $exe)\" in '" + folder +
-               "'/*) kill -9 $(basename $(dirname $exe));; esac; done 2>/dev/null")
+               "'/" + (program.empty() ? std::string("*") : program) +
+               ") kill -9 $(basename $(dirname $exe));; esac; done 2>/dev/null")
                   .c_str());
 }
 
@@ -129,13 +148,48 @@ class ProgramTest : public ::testing::Test {
     return pid;
   }
 
+  // The scene on screen is map 0 with the own character (appearance 3 at
+  // 100, 200 from the server) drawn over it, pixel for pixel.
+  void CheckSceneShowsMapAndOwnCharacter(const std::string& window) {
+    KillProgramsOf(install_, "Posyvales");  // the news page must not cover the scene
+    usleep(500 * 1000);
+    const auto map = ReadBmpFile(install_ + "/map0.bmp");
+    const auto character = ReadBmpFile(install_ + "/3.bmp");
+    ASSERT_TRUE(map && character);
+    const std::vector<std::uint32_t> screen = CaptureWindow(window, 640, 480);
+    ASSERT_EQ(screen.size(), 640u * 480u) << "no capture of the main window";
+    const std::uint32_t key = character->pixels[0] | 0x800000;
+    int map_pixels = 0, map_matches = 0, character_pixels = 0, character_matches = 0;
+    // The buttons under the scene stand at y 479 and cover its last row.
+    for (int y = 0; y < 479; ++y) {
+      for (int x = 0; x < 640; ++x) {
+        const std::uint32_t shown = screen[static_cast<std::size_t>(y) * 640 + x];
+        const bool in_character = x >= 100 && x < 132 && y >= 200 && y < 232;
+        if (in_character) {
+          // 31 source pixels stretched over 32.
+          const std::uint32_t source = character->pixels[static_cast<std::size_t>((y - 200) * 31 / 32) *
+                                                             character->width + (x - 100) * 31 / 32];
+          if (source == key) continue;
+          ++character_pixels;
+          character_matches += shown == source;
+        } else {
+          ++map_pixels;
+          map_matches += shown == map->pixels[static_cast<std::size_t>(y) * 640 + x];
+        }
+      }
+    }
+    EXPECT_GT(character_pixels, 100);
+    EXPECT_EQ(character_matches, character_pixels) << "the own character is not on screen";
+    EXPECT_EQ(map_matches, map_pixels) << "the map is not on screen";
+  }
+
   std::string root_, install_, runtime_;
   std::vector<pid_t> started_;
 };
 
 TEST_F(ProgramTest, LogsInRefusesASecondInstanceAndEndsWhenTheServerStops) {
   testsupport::ReferenceServer server(40);
-  server.AddAccount("hana", "s3cret", "Hana", 3, 100, 200, 1);
+  server.AddAccount("hana", "s3cret", "Hana", 3, 100, 200, 0);
   RememberLogin("hana", "s3cret");
 
   const pid_t client = StartClient(server.Address());
@@ -146,6 +200,8 @@ TEST_F(ProgramTest, LogsInRefusesASecondInstanceAndEndsWhenTheServerStops) {
   EXPECT_FALSE(FindWindow("Posyvale Client Program  Ver 1.6", 1000).empty());
   // After the login the news page opens in the page viewer.
   EXPECT_FALSE(FindWindow("★★★　お知らせ　★★★", 10000).empty());
+
+  CheckSceneShowsMapAndOwnCharacter(FindWindow("Posyvale Client Program  Ver 1.6", 1000));
 
   const pid_t second = StartClient(server.Address());
   const int second_status = WaitExit(second, 10000);
