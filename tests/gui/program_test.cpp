@@ -1,5 +1,6 @@
 // The real client program in its own install folder under the X display.
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
