@@ -64,6 +64,17 @@ std::string FindWindow(const std::string& title, int timeout_ms) {
   return {};
 }
 
+std::string FindWindowOf(pid_t pid, const std::string& title, int timeout_ms) {
+  const long long deadline = NowMs() + timeout_ms;
+  do {
+    for (const std::string& window : FindWindows(title)) {
+      if (std::atoi(Capture("xdotool getwindowpid " + window + " 2>/dev/null").c_str()) == pid) return window;
+    }
+    usleep(100 * 1000);
+  } while (NowMs() < deadline);
+  return {};
+}
+
 bool WaitGone(const std::string& title, int timeout_ms) {
   const long long deadline = NowMs() + timeout_ms;
   while (NowMs() < deadline) {

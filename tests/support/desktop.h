@@ -17,6 +17,9 @@ std::string FindWindow(const std::string& title, int timeout_ms);
 // Every window whose title starts with `title`.
 std::vector<std::string> FindWindows(const std::string& title);
 bool WaitGone(const std::string& title, int timeout_ms);
+// The window of a process whose title starts with `title`, waiting up to
+// timeout_ms; empty when none appeared.
+std::string FindWindowOf(pid_t pid, const std::string& title, int timeout_ms);
 
 // Gives the window the keyboard and types the keys (xdotool key names).
 void SendKeys(const std::string& window, const std::string& keys);
