@@ -12,6 +12,7 @@
 #include "client/session/service.h"
 #include "client/session/settings.h"
 #include "client/session/wire_fields.h"
+#include "client/sidewindows/update.h"
 #include "client/world/surfaces.h"
 #include "client/world/world_state.h"
 
@@ -125,7 +126,8 @@ class LoginDialogProc : public platform::DialogProc {
   }
 };
 
-// Applies an accepted answer; false when it lacks fields.
+// Applies an accepted answer up to saving the login; false when it lacks
+// fields.
 bool AcceptLoginAnswer(const WireFields& fields) {
   if (fields.count < kLoginAnswerFields) return false;
   const int left = ReadWireInt(fields.field[4]);
@@ -134,9 +136,13 @@ bool AcceptLoginAnswer(const WireFields& fields) {
   MapNumber = ReadWireInt(fields.field[6]);
   WriteSetting("ID", SessionIdentity.login_id);
   WriteStoredPassword(SessionIdentity.password);
+  return true;
+}
+
+// The rest of an accepted answer, once no update ends the client.
+void TakeOwnCharacter(const WireFields& fields) {
   OwnAvatar.appearance = ReadWireInt(fields.field[1]);
   CopyHandleName(fields.field[2]);
-  return true;
 }
 
 }  // namespace
@@ -196,6 +202,13 @@ LoginOutcome LoginLoop() {
                            "ログインエラー", platform::MB_ICONHAND);
       continue;
     }
+    // Field 4 names the newest client version; a newer one has been fetched
+    // and started, and this client ends.
+    if (CheckForUpdate(fields.field[3]) == 1) {
+      EndLogin();
+      return LoginOutcome::Ended;
+    }
+    TakeOwnCharacter(fields);
     return LoginOutcome::Accepted;
   }
 }
