@@ -359,14 +359,72 @@ Canvas DrawMoveButton(Fonts& fonts) {
   return picture;
 }
 
+// A speech bubble with its tail at the lower left.
+void DrawSpeechBubble(Canvas& c, float x0, float y0, float x1, float y1, Colour colour) {
+  FillRoundRect(c, x0, y0, x1, y1, (y1 - y0) / 2.5f, colour);
+  FillPolygon(c, {{x0 + 3, y1 - 2}, {x0 + 7, y1 - 2}, {x0 + 1, y1 + 3}}, colour);
+}
+
+// 112, save-log button: a blue floppy disk and the words for saving the log.
+Canvas DrawSaveLogButton(Fonts& fonts) {
+  Canvas picture(70, 18);
+  FillRect(picture, 0, 0, 70, 18, kButtonFace);
+  Canvas disk(70, 18);
+  FillRoundRect(disk, 2, 2, 16, 16, 1.5f, Rgb(60, 110, 210));
+  FillRect(disk, 5, 2, 8, 5, Rgb(214, 220, 232));    // shutter
+  FillRect(disk, 10, 3, 2, 3, Rgb(60, 110, 210));
+  FillRect(disk, 4, 9, 10, 7, kWhite);               // label
+  FillRect(disk, 5, 11, 8, 1, Rgb(150, 170, 210));
+  FillRect(disk, 5, 13, 8, 1, Rgb(150, 170, 210));
+  AddOutline(disk, kInk);
+  Composite(picture, disk, 0, 0);
+  DrawWord(picture, fonts.japanese, U"ログ保存", 20, 9, 12);
+  return picture;
+}
+
+// 113, clear-log button: a pink eraser with crumbs and the words for
+// clearing the log.
+Canvas DrawClearLogButton(Fonts& fonts) {
+  Canvas picture(65, 17);
+  FillRect(picture, 0, 0, 65, 17, kButtonFace);
+  Canvas eraser(65, 17);
+  FillPolygon(eraser, {{2, 11}, {9, 3}, {15, 7}, {8, 15}}, Rgb(255, 150, 176));
+  FillPolygon(eraser, {{2, 11}, {5, 7.6f}, {11, 11.6f}, {8, 15}}, Rgb(110, 150, 230));  // sleeve
+  AddOutline(eraser, kInk);
+  Composite(picture, eraser, 0, 0);
+  SetPixel(picture, 14, 14, Rgb(200, 120, 140));
+  SetPixel(picture, 16, 12, Rgb(200, 120, 140));
+  DrawWord(picture, fonts.japanese, U"ログ消去", 18, 8, 12);
+  return picture;
+}
+
+// 117, chat log banner: two speech bubbles and the window's name on a
+// white strip.
+Canvas DrawChatLogBanner(Fonts& fonts) {
+  constexpr int kWidth = 209;
+  constexpr int kHeight = 23;
+  Canvas picture(kWidth, kHeight);
+  FillGradient(picture, 0, 0, kWidth, kHeight, kWhite, Rgb(236, 244, 255));
+  Canvas bubbles(kWidth, kHeight);
+  DrawSpeechBubble(bubbles, 3, 3, 19, 15, Rgb(255, 196, 90));
+  DrawSpeechBubble(bubbles, 13, 7, 29, 18, Rgb(120, 200, 250));
+  AddOutline(bubbles, kInk);
+  Composite(picture, bubbles, 0, 0);
+  for (float x : {18.0f, 21.0f, 24.0f}) FillCircle(picture, x, 12.5f, 0.9f, kWhite);
+  DrawWord(picture, fonts.japanese, U"チャットログ", 36, 11, 15);
+  FillStar(picture, 200, 11, 5, 2.2f, Rgb(255, 206, 40));
+  return picture;
+}
+
 struct Picture {
   int id;
   Canvas (*draw)(Fonts&);
 };
 
 constexpr Picture kPictures[] = {
-    {108, DrawLoginScene},   {110, DrawProgramIcon}, {118, DrawSpeechButton},
-    {119, DrawMoveButton},   {120, DrawLoginButton}, {121, DrawQuitButton},
+    {108, DrawLoginScene},     {110, DrawProgramIcon},    {112, DrawSaveLogButton},
+    {113, DrawClearLogButton}, {117, DrawChatLogBanner},  {118, DrawSpeechButton},
+    {119, DrawMoveButton},     {120, DrawLoginButton},    {121, DrawQuitButton},
     {123, DrawTitleBanner},
 };
 
@@ -468,7 +526,7 @@ void Run(const Options& options) {
     std::filesystem::create_directories(options.source.parent_path());
   }
   std::filesystem::create_directories(options.sounds);
-  Font japanese(FindFont("IPAGothic", false, U"発言移動"), 0.5f);
+  Font japanese(FindFont("IPAGothic", false, U"発言移動ログ保存消去チャット"), 0.5f);
   Font title(FindFont("DejaVu Sans", true, U"Posyvale"));
   Fonts fonts{japanese, title};
 

@@ -13,7 +13,7 @@ struct Rgb {
 };
 
 enum class ControlKind {
-  Edit,         // single-line text input
+  Edit,         // text input; one line unless kStyleMultiLine
   Button,       // push button
   ImageButton,  // owner-drawn: dialog colour, sunken when pressed, picture at (3, 3)
   Label,        // static text
@@ -28,6 +28,13 @@ enum ControlStyle : unsigned {
   kStyleAutoHScroll = 1u << 3,
   kStyleDefault = 1u << 4,   // the default push button (Enter presses it)
   kStyleBitmap = 1u << 5,    // a button that shows a picture instead of text
+  // Edits only: lines ended by CR LF, scroll bars, no typing, centred text.
+  // A multi-line edit with a horizontal scroll bar does not wrap its lines.
+  kStyleMultiLine = 1u << 6,
+  kStyleVScroll = 1u << 7,
+  kStyleHScroll = 1u << 8,
+  kStyleReadOnly = 1u << 9,
+  kStyleCentre = 1u << 10,
 };
 
 struct ControlTemplate {
@@ -48,6 +55,7 @@ struct DialogTemplate {
   Rgb background;
   bool system_menu;       // false: no close box
   std::span<const ControlTemplate> controls;
+  bool sizing_border = false;  // the user may resize it (DialogProc::OnSize)
 };
 
 }  // namespace platform

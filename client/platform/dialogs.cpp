@@ -1,6 +1,8 @@
 // Dialogs built from templates, message boxes and scripted answers.
 #include <wx/artprov.h>
 #include <wx/dcbuffer.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
 #include <wx/mstream.h>
 #include <wx/statbmp.h>
 
@@ -57,6 +59,47 @@ void SetModalAnswerer(ModalAnswerer answerer) { detail::answerer = std::move(ans
 namespace {
 
 wxColour ToColour(Rgb rgb) { return wxColour(rgb.red, rgb.green, rgb.blue); }
+
+wxTextCtrl* AsEdit(wxWindow* window) { return dynamic_cast<wxTextCtrl*>(window); }
+wxTextCtrl* AsEdit(WindowHandle window) { return AsEdit(Widget(window)); }
+
+// Multi-line edits keep "\n" inside; the client sees CR LF line ends.
+std::string CrLfLines(std::string text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+std::string LfLines(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i];
+  }
+  return out;
+}
+
+std::string ControlText(wxWindow* control) {
+  if (wxTextCtrl* edit = AsEdit(control)) {
+    std::string text = FromWx(edit->GetValue());
+    return edit->IsMultiLine() ? CrLfLines(std::move(text)) : text;
+  }
+  return FromWx(control->GetLabel());
+}
+
+void SetControlText(wxWindow* control, std::string_view text) {
+  if (wxTextCtrl* edit = AsEdit(control)) {
+    const std::string shown = edit->IsMultiLine() ? LfLines(text) : std::string(text);
+    edit->ChangeValue(ToWx(shown));
+  } else {
+    control->SetLabel(ToWx(text));
+  }
+}
 
 // A button drawn by the client: the dialog colour, a sunken edge while
 // pressed, and its picture drawn transparently 3 pixels in from the top left.
@@ -145,13 +188,22 @@ class TemplateDialog : public wxDialog {
       : layout_(layout), proc_(proc) {
     long style = wxCAPTION;
     if (layout.system_menu) style |= wxSYSTEM_MENU | wxCLOSE_BOX;
+    if (layout.sizing_border) style |= wxRESIZE_BORDER;
     if (!owner) style |= wxDIALOG_NO_PARENT;
     Create(owner, wxID_ANY, ToWx(layout.title), wxDefaultPosition, wxDefaultSize, style);
     SetFont(wxFont(layout.font_points, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL,
                    false, ToWx(layout.font_face)));
     SetBackgroundColour(ToColour(layout.background));
     SetClientSize(ConvertDialogToPixels(wxSize(layout.width, layout.height)));
-    for (const ControlTemplate& control : layout.controls) AddControl(control);
+    for (const ControlTemplate& control : layout.controls) {
+      AddControl(control, ConvertDialogToPixels(wxPoint(control.x, control.y)),
+                 ConvertDialogToPixels(wxSize(control.width, control.height)));
+    }
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+      const wxSize client = GetClientSize();
+      proc_.OnSize(Handle(this), client.x, client.y);
+      event.Skip();
+    });
     Bind(wxEVT_BUTTON, [this](wxCommandEvent& event) { proc_.OnCommand(Handle(this), event.GetId()); });
     Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { proc_.OnCommand(Handle(this), IDCANCEL); });
     Bind(wxEVT_CHAR_HOOK, &TemplateDialog::OnCharHook, this);
@@ -159,19 +211,15 @@ class TemplateDialog : public wxDialog {
 
   int default_id() const { return default_id_; }
 
- private:
-  void AddControl(const ControlTemplate& control) {
-    const wxPoint position = ConvertDialogToPixels(wxPoint(control.x, control.y));
-    const wxSize size = ConvertDialogToPixels(wxSize(control.width, control.height));
+  wxWindow* AddControl(const ControlTemplate& control, const wxPoint& position, const wxSize& size) {
     const int id = control.id < 0 ? wxID_ANY : control.id;
     const wxString text = ToWx(control.text ? control.text : "");
     wxWindow* made = nullptr;
     switch (control.kind) {
-      case ControlKind::Edit: {
-        long style = (control.style & kStylePassword) ? wxTE_PASSWORD : 0;
-        made = new wxTextCtrl(this, id, text, position, size, style);
+      case ControlKind::Edit:
+        made = new wxTextCtrl(this, id, wxString(), position, size, EditStyle(control.style));
+        SetControlText(made, control.text ? control.text : "");
         break;
-      }
       case ControlKind::Button: {
         auto* button = new wxButton(this, id, text, position, size);
         if (control.style & kStyleDefault) {
@@ -203,6 +251,20 @@ class TemplateDialog : public wxDialog {
     if (made && !(control.style & kStyleTabStop) && control.kind == ControlKind::Button) {
       made->DisableFocusFromKeyboard();
     }
+    return made;
+  }
+
+ private:
+  static long EditStyle(unsigned style) {
+    long made = 0;
+    if (style & kStylePassword) made |= wxTE_PASSWORD;
+    if (style & kStyleMultiLine) made |= wxTE_MULTILINE;
+    if (style & kStyleVScroll) made |= wxVSCROLL;
+    if (style & kStyleHScroll) made |= wxHSCROLL;
+    if (style & kStyleReadOnly) made |= wxTE_READONLY;
+    if (style & kStyleCentre) made |= wxTE_CENTRE;
+    if (!(style & kStyleBorder)) made |= wxBORDER_NONE;
+    return made;
   }
 
   void OnCharHook(wxKeyEvent& event) {
@@ -227,6 +289,26 @@ class TemplateDialog : public wxDialog {
   const DialogTemplate& layout_;
   DialogProc& proc_;
   int default_id_ = IDOK;
+};
+
+// The desktop's file dialog for a name to save under. A test answer
+// replaces what the user would have typed.
+class SaveFileDialog : public wxFileDialog {
+ public:
+  SaveFileDialog(wxWindow* owner, const wxString& title, const wxString& wildcard)
+      : wxFileDialog(owner, title, wxString(), wxString(), wildcard, wxFD_SAVE) {}
+
+  void Answer(const wxString& path) {
+    answer_ = path;
+    answered_ = true;
+    EndModal(wxID_OK);
+  }
+
+  wxString ChosenPath() const { return answered_ ? answer_ : GetPath(); }
+
+ private:
+  wxString answer_;
+  bool answered_ = false;
 };
 
 // A message box: icon, text and the buttons of its style.
@@ -315,7 +397,12 @@ WindowHandle CreateModelessDialog(const DialogTemplate& layout, WindowHandle own
 
 void EndDialog(WindowHandle dialog, int result) {
   auto* window = dynamic_cast<wxDialog*>(Widget(dialog));
-  if (window && window->IsModal()) window->EndModal(result);
+  if (!window) return;
+  if (window->IsModal()) {
+    window->EndModal(result);
+  } else {
+    window->Hide();
+  }
 }
 
 WindowHandle GetDlgItem(WindowHandle dialog, int id) {
@@ -329,24 +416,110 @@ WindowHandle GetDlgItem(WindowHandle dialog, int id) {
 }
 
 std::string GetDlgItemText(WindowHandle dialog, int id, std::size_t max_bytes) {
-  wxWindow* control = Widget(GetDlgItem(dialog, id));
-  if (!control) return {};
-  auto* edit = dynamic_cast<wxTextCtrl*>(control);
-  const std::string text = FromWx(edit ? edit->GetValue() : control->GetLabel());
-  return std::string(Cp932Prefix(text, max_bytes));
+  return GetWindowText(GetDlgItem(dialog, id), max_bytes);
 }
 
 void SetDlgItemText(WindowHandle dialog, int id, std::string_view text) {
-  wxWindow* control = Widget(GetDlgItem(dialog, id));
-  if (!control) return;
-  if (auto* edit = dynamic_cast<wxTextCtrl*>(control)) {
-    edit->ChangeValue(ToWx(text));
-  } else {
-    control->SetLabel(ToWx(text));
+  SetWindowText(GetDlgItem(dialog, id), text);
+}
+
+std::string GetWindowText(WindowHandle window, std::size_t max_bytes) {
+  wxWindow* control = Widget(window);
+  if (!control) return {};
+  const std::string text = ControlText(control);
+  return std::string(Cp932Prefix(text, max_bytes));
+}
+
+void SetWindowText(WindowHandle window, std::string_view text) {
+  if (wxWindow* control = Widget(window)) SetControlText(control, text);
+}
+
+WindowHandle CreateDialogControl(WindowHandle dialog, const ControlTemplate& control) {
+  auto* window = dynamic_cast<TemplateDialog*>(Widget(dialog));
+  if (!window) return nullptr;
+  return Handle(window->AddControl(control, wxPoint(control.x, control.y), wxSize(control.width, control.height)));
+}
+
+int GetEditLineCount(WindowHandle edit) {
+  wxTextCtrl* control = AsEdit(edit);
+  return control ? control->GetNumberOfLines() : 0;
+}
+
+std::string GetEditLine(WindowHandle edit, int line, std::size_t max_bytes) {
+  wxTextCtrl* control = AsEdit(edit);
+  if (!control || line < 0 || line >= control->GetNumberOfLines()) return {};
+  return std::string(Cp932Prefix(FromWx(control->GetLineText(line)), max_bytes));
+}
+
+void ScrollEditToLine(WindowHandle edit, int line) {
+  if (wxTextCtrl* control = AsEdit(edit)) control->ShowPosition(control->XYToPosition(0, line));
+}
+
+int GetEditFirstVisibleLine(WindowHandle edit) {
+  wxTextCtrl* control = AsEdit(edit);
+  if (!control) return 0;
+  wxTextCoord column = 0;
+  wxTextCoord row = 0;
+  control->HitTest(wxPoint(1, 1), &column, &row);
+  return static_cast<int>(row);
+}
+
+void SetEditReadOnly(WindowHandle edit, bool read_only) {
+  if (wxTextCtrl* control = AsEdit(edit)) control->SetEditable(!read_only);
+}
+
+bool IsEditReadOnly(WindowHandle edit) {
+  wxTextCtrl* control = AsEdit(edit);
+  return control && !control->IsEditable();
+}
+
+bool IsWindowVisible(WindowHandle window) {
+  wxWindow* widget = Widget(window);
+  return widget && widget->IsShown();
+}
+
+Rect GetClientRect(WindowHandle window) {
+  wxWindow* widget = Widget(window);
+  if (!widget) return {};
+  const wxSize size = widget->GetClientSize();
+  return {0, 0, size.x, size.y};
+}
+
+void MoveWindow(WindowHandle window, int x, int y, int width, int height) {
+  if (wxWindow* widget = Widget(window)) widget->SetSize(x, y, width, height);
+}
+
+std::string GetSaveFileName(WindowHandle owner, std::string_view title, std::span<const FileFilter> filters,
+                            std::string_view default_extension) {
+  wxString wildcard;
+  for (const FileFilter& filter : filters) {
+    if (!wildcard.empty()) wildcard += '|';
+    wildcard += ToWx(filter.name) + '|' + ToWx(filter.pattern);
+  }
+  SaveFileDialog dialog(Widget(owner), ToWx(title), wildcard);
+  ModalInfo info{false, kFileDialogId, {}, std::string(title), 0, owner != nullptr, Handle(&dialog)};
+  info.filters = FromWx(wildcard);
+  info.default_extension = std::string(default_extension);
+  detail::AnnounceModal(&dialog, info);
+  if (dialog.ShowModal() != wxID_OK) return {};
+  wxString path = dialog.ChosenPath();
+  if (path.empty()) return {};
+  if (!wxFileName(path).HasExt() && !default_extension.empty()) path += '.' + ToWx(default_extension);
+  const wxScopedCharBuffer bytes = path.utf8_str();
+  return std::string(bytes.data(), bytes.length());
+}
+
+void AnswerFileDialog(WindowHandle dialog, std::string_view path) {
+  if (auto* file_dialog = dynamic_cast<SaveFileDialog*>(Widget(dialog))) {
+    file_dialog->Answer(wxString::FromUTF8(path.data(), path.size()));
   }
 }
 
 void ClickButton(WindowHandle dialog, int id) {
+  if (auto* file_dialog = dynamic_cast<SaveFileDialog*>(Widget(dialog))) {
+    file_dialog->EndModal(id == IDOK ? wxID_OK : wxID_CANCEL);
+    return;
+  }
   wxWindow* button = Widget(GetDlgItem(dialog, id));
   if (auto* image_button = dynamic_cast<ImageButton*>(button)) {
     image_button->Click();

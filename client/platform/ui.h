@@ -7,6 +7,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -46,10 +47,15 @@ class DialogProc {
   virtual ~DialogProc() = default;
   virtual void OnInitDialog(WindowHandle dialog) { (void)dialog; }
   virtual void OnCommand(WindowHandle dialog, int id) { (void)dialog, (void)id; }
+  // The client area's new size in pixels (dialogs with a sizing border).
+  virtual void OnSize(WindowHandle dialog, int client_width, int client_height) {
+    (void)dialog, (void)client_width, (void)client_height;
+  }
 };
 
 // Runs a dialog modally; returns the value given to EndDialog.
 int DialogBoxModal(const DialogTemplate& layout, WindowHandle owner, DialogProc& proc);
+// Ends a modal dialog with result; a modeless dialog is hidden and kept.
 void EndDialog(WindowHandle dialog, int result);
 
 // Creates a dialog that runs beside the other windows (hidden until shown);
@@ -62,6 +68,46 @@ WindowHandle GetDlgItem(WindowHandle dialog, int id);
 std::string GetDlgItemText(WindowHandle dialog, int id, std::size_t max_bytes);
 void SetDlgItemText(WindowHandle dialog, int id, std::string_view text);
 
+// Adds a control to a dialog after its creation; position and size in
+// client pixels.
+WindowHandle CreateDialogControl(WindowHandle dialog, const ControlTemplate& control);
+
+// The text of a window or control, cut like GetDlgItemText. Multi-line edits
+// end their lines with CR LF both ways.
+std::string GetWindowText(WindowHandle window, std::size_t max_bytes);
+void SetWindowText(WindowHandle window, std::string_view text);
+
+// ---- Edits -------------------------------------------------------------------
+
+// Lines of a multi-line edit: an empty edit has one line, and a text that
+// ends with CR LF has an empty last line.
+int GetEditLineCount(WindowHandle edit);
+// One line without its line end, cut like GetDlgItemText.
+std::string GetEditLine(WindowHandle edit, int line, std::size_t max_bytes);
+// Scrolls a multi-line edit so that the line (counted from 0) is in view.
+void ScrollEditToLine(WindowHandle edit, int line);
+// The first line in view of a multi-line edit.
+int GetEditFirstVisibleLine(WindowHandle edit);
+void SetEditReadOnly(WindowHandle edit, bool read_only);
+bool IsEditReadOnly(WindowHandle edit);
+
+// ---- File dialogs -------------------------------------------------------------
+
+struct FileFilter {
+  const char* name;     // CP932, as listed: "text(*.txt)"
+  const char* pattern;  // "*.txt"
+};
+
+// The dialog id that ModalInfo gives the desktop's file dialog.
+inline constexpr int kFileDialogId = -1;
+
+// Shows the desktop's dialog for naming a file to save, with the first
+// filter chosen. A name typed without an extension gets the default
+// extension. Returns the path in the file system's own bytes, or "" when
+// the dialog was cancelled. The dialog does not ask about existing files.
+std::string GetSaveFileName(WindowHandle owner, std::string_view title, std::span<const FileFilter> filters,
+                            std::string_view default_extension);
+
 // ---- Windows -----------------------------------------------------------------
 
 struct Rect {
@@ -71,11 +117,15 @@ struct Rect {
 enum class Show { Normal, NoActivate, Hide, Restore };
 
 void ShowWindow(WindowHandle window, Show how);
+bool IsWindowVisible(WindowHandle window);
 void SetFocus(WindowHandle window);
 WindowHandle GetFocus();
 WindowHandle GetActiveWindow();
 Rect GetWindowRect(WindowHandle window);  // outer frame, screen pixels
 Rect GetDesktopRect();
+Rect GetClientRect(WindowHandle window);  // left and top are 0
+// Moves and sizes a control within its parent (client pixels).
+void MoveWindow(WindowHandle window, int x, int y, int width, int height);
 // Moves the window (outer frame, screen pixels), puts it on top and shows it.
 void MoveWindowOnTop(WindowHandle window, int x, int y);
 void DestroyWindow(WindowHandle window);
@@ -175,6 +225,10 @@ struct ModalInfo {
   unsigned style;        // message box style bits
   bool has_owner;
   WindowHandle window;   // the box or dialog itself
+  // File dialogs: the filters as "name|pattern|name|pattern" and the
+  // default extension.
+  std::string filters = {};
+  std::string default_extension = {};
 };
 
 // Called for every message box and modal dialog once it is on screen. The
@@ -185,5 +239,9 @@ void SetModalAnswerer(ModalAnswerer answerer);
 // Presses a button of a dialog or message box by id (IDOK, IDYES, IDNO,
 // IDCANCEL, or a control id) as a click would.
 void ClickButton(WindowHandle dialog, int id);
+
+// Chooses a path (file system bytes) in a file dialog and confirms it, as
+// the user would by typing it and pressing the save button.
+void AnswerFileDialog(WindowHandle dialog, std::string_view path);
 
 }  // namespace platform

@@ -12,6 +12,7 @@
 #include "client/session/program.h"
 #include "client/session/service.h"
 #include "client/session/settings.h"
+#include "client/sidewindows/chat_log.h"
 #include "client/world/frame.h"
 #include "client/world/main_window.h"
 #include "client/world/surfaces.h"
@@ -67,6 +68,7 @@ void MainLoopTick() {
     if (length > 0) {
       tick_buffer[length] = '\0';
       DispatchServerMessage(tick_buffer);
+      LogChatMessage(tick_buffer, length);
       ++delivered;
       continue;
     }
@@ -124,6 +126,9 @@ int ProgramEntry() {
   if (LoginLoop() != LoginOutcome::Accepted) return 0;
 
   OpenPageViewer(450, 320, "-", ServicePageUrl("/oshirase/oshirase.htm"));
+  CreateChatLogWindow(MainWindow);
+  platform::ShowWindow(GetChatLogWindow(), platform::Show::NoActivate);
+  CenterWindow(GetChatLogWindow(), 360, 0);
   CenterWindow(MainWindow, -80, 0);
   return platform::RunMessageLoop(MainLoopTick);
 }
