@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct sqlite3;
 
@@ -27,6 +28,22 @@ struct NewAccount {
   std::string password_hash;
   std::optional<std::string> handle_name;
   int appearance = 0;
+  int x = 0;
+  int y = 0;
+  int map = 0;
+};
+
+// One item a user owns. Item ids are positive numbers, unique over every
+// item ever made, so a present on the scene can be named by the negative of
+// its item id.
+struct Item {
+  int item_id = 0;
+  std::string item_code;
+};
+
+// An item lying on the scene as a present.
+struct Present {
+  Item item;
   int x = 0;
   int y = 0;
   int map = 0;
@@ -56,6 +73,25 @@ class AccountStore {
   int AddAccount(const NewAccount& account);
 
   std::optional<Account> FindByLoginId(std::string_view login_id);
+
+  // Where the user stands; the next login starts there.
+  void SavePosition(int user_number, int x, int y, int map);
+  void SaveAppearance(int user_number, int appearance);
+
+  // Gives the user a new item and returns its item id.
+  int AddItem(int user_number, std::string_view item_code);
+  // The user's items, oldest first.
+  std::vector<Item> Inventory(int user_number);
+  std::optional<Item> FindOwnedItem(int user_number, int item_id);
+
+  // Moves an item of the user's inventory onto the scene. Empty when the
+  // user does not own an item with that id.
+  std::optional<Present> PlacePresent(int user_number, int item_id, int x, int y, int map);
+  // Moves a present into the user's inventory. Empty when no present has
+  // that item id (someone else picked it up first).
+  std::optional<Item> PickUpPresent(int user_number, int item_id);
+  // Every present on the scene, by item id.
+  std::vector<Present> Presents();
 
   // The open database, for tables that later features add beside accounts.
   sqlite3* Database() { return db_; }

@@ -7,12 +7,16 @@
 #include <optional>
 #include <set>
 
+#include <unistd.h>
+
 #include <asio.hpp>
 
 #include "account_store.h"
 #include "game_server.h"
+#include "operator_input.h"
 #include "password_hash.h"
 #include "text_encoding.h"
+#include "world_messages.h"
 
 namespace posyvaled {
 namespace {
@@ -22,8 +26,10 @@ constexpr std::size_t kMaxAccountTextBytes = 31;
 
 constexpr const char* kUsage =
     "usage: posyvaled --db PATH [--address A] [--port P] [--newest-version N]\n"
+    "                 [--welcome-ticker TEXT] [--ticker-stdin]\n"
     "       posyvaled --db PATH add-account LOGINID PASSWORD\n"
-    "                 [--handle NAME --appearance N --x X --y Y --map M]\n";
+    "                 [--handle NAME --appearance N --x X --y Y --map M]\n"
+    "       posyvaled --db PATH add-item USERNUMBER ITEMCODE\n";
 
 class UsageError : public std::runtime_error {
  public:
@@ -37,7 +43,10 @@ struct ParsedArguments {
 
 ParsedArguments ParseArguments(const std::vector<std::string>& args) {
   static const std::set<std::string> kKnownOptions = {
-      "db", "address", "port", "newest-version", "handle", "appearance", "x", "y", "map"};
+      "db", "address", "port", "newest-version", "handle", "appearance", "x", "y", "map",
+      "welcome-ticker"};
+  // Options that stand alone, without a value.
+  static const std::set<std::string> kFlags = {"ticker-stdin"};
   ParsedArguments parsed;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -46,6 +55,10 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
       continue;
     }
     std::string name = arg.substr(2);
+    if (kFlags.count(name) != 0) {
+      if (!parsed.options.emplace(name, "").second) throw UsageError("option " + arg + " given twice");
+      continue;
+    }
     if (kKnownOptions.count(name) == 0) throw UsageError("unknown option " + arg);
     if (i + 1 >= args.size()) throw UsageError("option " + arg + " needs a value");
     if (!parsed.options.emplace(name, args[++i]).second) {
@@ -121,6 +134,43 @@ int AddAccount(ParsedArguments& parsed, const std::string& db_path, std::ostream
   return 0;
 }
 
+// Item codes are decimal digits (appearance items) or "i" and digits
+// (ordinary items).
+std::string ItemCode(const std::string& text) {
+  std::string_view digits = std::string_view(text).substr(text.starts_with('i') ? 1 : 0);
+  bool valid = !digits.empty() && text.size() <= kMaxAccountTextBytes &&
+               digits.find_first_not_of("0123456789") == std::string_view::npos;
+  if (!valid) throw UsageError("the item code must be digits, or \"i\" and digits, not \"" + text + "\"");
+  return text;
+}
+
+int AddItem(ParsedArguments& parsed, const std::string& db_path, std::ostream& out) {
+  if (parsed.positional.size() != 3) {
+    throw UsageError("add-item needs exactly a user number and an item code");
+  }
+  std::optional<int> user_number = ParseWholeNumber(parsed.positional[1]);
+  if (!user_number || *user_number < 1) {
+    throw UsageError("the user number must be a whole number from 1, not \"" +
+                     parsed.positional[1] + "\"");
+  }
+  std::string code = ItemCode(parsed.positional[2]);
+  RefuseLeftOverOptions(parsed, "add-item");
+  AccountStore store(db_path);
+  out << store.AddItem(*user_number, code) << std::endl;
+  return 0;
+}
+
+std::string TickerText(const std::string& utf8) {
+  std::optional<std::string> text = Utf8ToCp932(utf8);
+  if (!text) throw UsageError("the ticker text cannot be written in CP932");
+  if (text->size() > kMaxTickerBytes) {
+    throw UsageError("the ticker text is " + std::to_string(text->size()) +
+                     " bytes in CP932; at most " + std::to_string(kMaxTickerBytes) +
+                     " are allowed");
+  }
+  return *text;
+}
+
 int Serve(ParsedArguments& parsed, const std::string& db_path, std::ostream& err) {
   if (!parsed.positional.empty()) throw UsageError("unknown command " + parsed.positional[0]);
   ServerOptions options;
@@ -135,6 +185,8 @@ int Serve(ParsedArguments& parsed, const std::string& db_path, std::ostream& err
     ParseNumber("newest-version", *version, 0, INT32_MAX);
     options.newest_version = *version;
   }
+  if (auto ticker = TakeOption(parsed, "welcome-ticker")) options.welcome_ticker = TickerText(*ticker);
+  bool ticker_stdin = TakeOption(parsed, "ticker-stdin").has_value();
   RefuseLeftOverOptions(parsed, "the server");
 
   AccountStore store(db_path);
@@ -147,10 +199,16 @@ int Serve(ParsedArguments& parsed, const std::string& db_path, std::ostream& err
         << error.code().message() << std::endl;
     return 1;
   }
+  std::optional<OperatorInput> operator_input;
+  if (ticker_stdin) {
+    operator_input.emplace(io, STDIN_FILENO, *server, err);
+    operator_input->Start();
+  }
   asio::signal_set signals(io, SIGINT, SIGTERM);
   signals.async_wait([&](const asio::error_code& error, int signal_number) {
     if (error) return;
     err << "stopping on signal " << signal_number << std::endl;
+    if (operator_input) operator_input->Stop();
     server->Stop();
   });
   io.run();
@@ -166,6 +224,9 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (!db_path) throw UsageError("--db PATH is required");
     if (!parsed.positional.empty() && parsed.positional[0] == "add-account") {
       return AddAccount(parsed, *db_path, out);
+    }
+    if (!parsed.positional.empty() && parsed.positional[0] == "add-item") {
+      return AddItem(parsed, *db_path, out);
     }
     return Serve(parsed, *db_path, err);
   } catch (const UsageError& error) {

@@ -8,10 +8,15 @@ namespace posyvaled {
 
 // Runs the server program with its arguments (without the program name):
 //   --db PATH [--address A] [--port P] [--newest-version N]
-//       serve clients until SIGTERM or SIGINT
+//       [--welcome-ticker TEXT] [--ticker-stdin]
+//       serve clients until SIGTERM or SIGINT; TEXT is sent as a ticker to
+//       each user after login; with --ticker-stdin every line of standard
+//       input is sent as a ticker to everyone logged in
 //   --db PATH add-account LOGINID PASSWORD
 //       [--handle NAME --appearance N --x X --y Y --map M]
 //       add an account and print its user number
+//   --db PATH add-item USERNUMBER ITEMCODE
+//       give the user an item and print its item id
 // Arguments are UTF-8; texts are stored as CP932. Returns the exit code.
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

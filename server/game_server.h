@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -10,16 +11,19 @@
 #include <asio.hpp>
 
 #include "account_store.h"
+#include "client_connection.h"
 
 namespace posyvaled {
-
-class ClientConnection;
 
 struct ServerOptions {
   std::string address = "127.0.0.1";
   unsigned short port = 40000;
   // Sent verbatim as the newest client version of every successful login.
   std::string newest_version = "16";
+  // A ticker text (CP932, at most kMaxTickerBytes) sent to each user right
+  // after login; none when empty.
+  std::optional<std::string> welcome_ticker;
+  ConnectionLimits limits;
 };
 
 // Results of a `LoginRequest` that the `LoginResponse` carries instead of a
@@ -33,6 +37,20 @@ enum class LoginError : int {
 
 // Accepts clients on one IPv4 address and serves their requests. Everything
 // runs on the thread that runs the io_context.
+//
+// Who is told what:
+// - A login tells everyone else an arrival "a" of the newcomer, and tells the
+//   newcomer an arrival of every user already there and of every present on
+//   the scene. Leaving (disconnect, idle time-out, being dropped) tells the
+//   others a departure "d".
+// - Moves and appearance changes go to every other user, whatever map they
+//   are on: a client keeps every character with its map, draws those on its
+//   own map and files chat by the speaker's map, so its picture of everyone
+//   must stay current.
+// - Chat goes to the other users on the speaker's map only: a client shows
+//   and logs nothing said on another map.
+// - Nobody is sent their own moves, chat, appearance, placements or
+//   pick-ups: the client shows those itself at once.
 class GameServer {
  public:
   // Starts listening at once; throws asio::system_error when it cannot.
@@ -41,18 +59,47 @@ class GameServer {
   GameServer(const GameServer&) = delete;
   GameServer& operator=(const GameServer&) = delete;
 
-  // Stops accepting and closes every connection; the io_context then runs
-  // out of work.
+  // Saves where everyone stands, stops accepting and closes every
+  // connection; the io_context then runs out of work.
   void Stop();
+
+  // Sends a ticker text (CP932) to everyone logged in.
+  void SendTickerToAll(std::string_view text);
 
   void HandleRequest(ClientConnection& connection, std::string_view body);
   void OnConnectionClosed(ClientConnection& connection, const char* reason);
 
  private:
+  // A logged-in user and where the server last saw them.
+  struct Resident {
+    ClientConnection* connection = nullptr;
+    int appearance = 0;
+    int x = 0;
+    int y = 0;
+    int map = 0;
+  };
+
   void Accept();
   void DispatchRequest(ClientConnection& connection, std::string_view body);
+  void DispatchWorldRequest(ClientConnection& connection, int user_number, std::string_view body);
   void HandleLoginRequest(ClientConnection& connection, std::string_view fields_text);
   void RefuseLogin(ClientConnection& connection, std::string_view login_id, LoginError error);
+  void Arrive(ClientConnection& connection, const Account& account);
+  void Leave(int user_number);
+
+  void HandleMove(ClientConnection& connection, int user_number, std::string_view text);
+  void HandleChat(ClientConnection& connection, int user_number, std::string_view text);
+  void HandlePlacePresent(ClientConnection& connection, int user_number, std::string_view text);
+  void HandlePickUp(ClientConnection& connection, int user_number, std::string_view text);
+  void HandleUseItem(ClientConnection& connection, int user_number, std::string_view text);
+  // Sets the user's appearance, stores it and tells the others.
+  void ChangeAppearance(int user_number, int appearance);
+
+  void RefuseFaultyRequest(ClientConnection& connection, std::string_view body, const char* why);
+  void SavePosition(int user_number, const Resident& resident);
+  // Sends to every logged-in user but `sender`; with `map`, only to those
+  // standing on it.
+  void SendToOthers(int sender, std::string_view message, std::optional<int> map = std::nullopt);
 
   AccountStore& store_;
   ServerOptions options_;
@@ -60,8 +107,8 @@ class GameServer {
   asio::ip::tcp::acceptor acceptor_;
   int next_connection_id_ = 1;
   std::set<std::shared_ptr<ClientConnection>> connections_;
-  // Logged-in user numbers and the connection each one is logged in on.
-  std::map<int, ClientConnection*> logged_in_;
+  // Logged-in users by user number.
+  std::map<int, Resident> residents_;
 };
 
 }  // namespace posyvaled
