@@ -20,9 +20,6 @@ namespace {
 // The package is a program: readable by all, executable, writable by us.
 constexpr unsigned kPackagePermissions = 0755;
 
-// Name of the package being fetched ("17.exe").
-std::string PackageFileName;
-
 struct StatusText {
   int code;
   const char* text;
@@ -65,9 +62,9 @@ void ShowReceivedCounts() {
 }
 
 // Takes the listed size of the package; false when it is 4 GiB or larger.
-bool TakeListedSize(const std::vector<platform::FtpEntry>& entries) {
+bool TakeListedSize(const std::vector<platform::FtpEntry>& entries, std::string_view file_name) {
   for (const platform::FtpEntry& entry : entries) {
-    if (entry.name != PackageFileName) continue;
+    if (entry.name != file_name) continue;
     if (entry.size >> 32 != 0) return false;
     UpdatePackageSize = static_cast<std::uint32_t>(entry.size);
     return true;
@@ -113,8 +110,7 @@ bool ReadNewestVersion(std::string_view text, int* version) {
 int CheckForUpdate(std::string_view newest_version) {
   int newest = 0;
   if (!ReadNewestVersion(newest_version, &newest)) return 0;
-  PackageFileName = std::string(newest_version) + ".exe";
-  const std::string local_path = InstallDir + PackageFileName;
+  const std::string local_path = InstallDir + std::string(newest_version) + ".exe";
   if (newest <= OwnVersionNumber()) {
     std::remove(local_path.c_str());  // a package left by an earlier update, if any
     return 0;
@@ -141,10 +137,12 @@ int DownloadUpdate(const std::string& local_path) {
     platform::MessageBox(nullptr, "コールバックを設定できません", "Error", platform::MB_OK);
     return 0;
   }
+  // The package has the same name on the server as in the install folder.
+  const std::string file_name = local_path.substr(local_path.rfind('/') + 1);
   std::vector<platform::FtpEntry> entries;
-  if (session.ListFolder(kUpdateFolder, &entries) && !TakeListedSize(entries)) return -2;
+  if (session.ListFolder(kUpdateFolder, &entries) && !TakeListedSize(entries, file_name)) return -2;
 
-  const std::string remote_path = std::string(kUpdateFolder) + PackageFileName;
+  const std::string remote_path = kUpdateFolder + file_name;
   if (!session.GetFile(remote_path, local_path, UpdatePackageSize, kPackagePermissions)) {
     session.Close();
     platform::MessageBox(nullptr, "ダウンロードに失敗しました。", "失敗", platform::MB_OK);
