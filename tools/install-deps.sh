@@ -8,6 +8,7 @@ PACKAGES=(
   libwxgtk3.2-dev libwxgtk-webview3.2-dev libgtk-3-dev libx11-dev
   libasio-dev libsqlite3-dev libcrypt-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-dejavu-core
+  libcurl4-openssl-dev python3-pyftpdlib
   libgtest-dev libbenchmark-dev libsdl2-dev
   xvfb xauth x11-utils xdotool imagemagick
 )

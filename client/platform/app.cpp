@@ -385,6 +385,14 @@ bool GetDisplayPixelMasks(std::uint32_t* red, std::uint32_t* green, std::uint32_
   return true;
 }
 
+void RepaintNow(WindowHandle window) {
+  wxWindow* widget = Widget(window);
+  if (!widget) return;
+  widget->Update();
+  wxEventLoopGuarantor loop;  // a busy start-up may have no loop running yet
+  wxEventLoopBase::GetActive()->YieldFor(wxEVT_CATEGORY_UI);
+}
+
 void ResetScreenSaver() {
   GdkDisplay* display = gdk_display_get_default();
   if (!display || !GDK_IS_X11_DISPLAY(display)) return;

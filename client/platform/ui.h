@@ -129,6 +129,9 @@ void MoveWindow(WindowHandle window, int x, int y, int width, int height);
 // Moves the window (outer frame, screen pixels), puts it on top and shows it.
 void MoveWindowOnTop(WindowHandle window, int x, int y);
 void DestroyWindow(WindowHandle window);
+// Paints the window's pending changes at once, while the program is busy
+// outside the message loop; user input waits.
+void RepaintNow(WindowHandle window);
 
 // ---- The main window -----------------------------------------------------
 

@@ -172,6 +172,7 @@ void UpdateStatusCallback(int status_code, std::uint32_t byte_count) {
 
 void ShowUpdateStatus(std::string_view text) {
   platform::SetDlgItemText(UpdateProgressWindow, resources::kUpdateStatusText, text);
+  platform::RepaintNow(UpdateProgressWindow);
 }
 
 void ShowUpdateProgress(std::string_view text) {
@@ -180,4 +181,5 @@ void ShowUpdateProgress(std::string_view text) {
                            parts.count > 0 ? parts.field[0] : std::string_view());
   platform::SetDlgItemText(UpdateProgressWindow, resources::kUpdatePercentText,
                            parts.count > 1 ? parts.field[1] : std::string_view());
+  platform::RepaintNow(UpdateProgressWindow);
 }

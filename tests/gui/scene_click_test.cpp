@@ -104,8 +104,11 @@ TEST_F(SceneClickTest, ClicksOnCharactersAskForTheirProfileOnAnyMap) {
   HandleArrivalMessage(arrival);
   HandleSceneClick(110, 105);
   EXPECT_EQ(server_.NextRequest(), "q42");
+  HandleSceneClick(410, 305);  // a second click closes the open profile window
+  EXPECT_EQ(server_.NextRequest(200), "");
   HandleSceneClick(410, 305);  // the own character
   EXPECT_EQ(server_.NextRequest(), "q7");
+  HandleSceneClick(410, 305);
   HandleSceneClick(100, 105);  // the left edge itself is outside
   EXPECT_EQ(server_.NextRequest(200), "");
 }
