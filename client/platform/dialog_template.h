@@ -18,6 +18,12 @@ enum class ControlKind {
   ImageButton,  // owner-drawn: dialog colour, sunken when pressed, picture at (3, 3)
   Label,        // static text
   Picture,      // static bitmap
+  // List of entries with texts in columns: the report view (a header and
+  // one row per entry) with kStyleReport, otherwise the large-icon view, in
+  // which only the entries' 32 x 32 pictures show.
+  ListView,
+  TabControl,    // a row of tabs; the pages are the controls below it
+  DropDownList,  // a list that drops down; the text is the chosen entry
 };
 
 enum ControlStyle : unsigned {
@@ -35,6 +41,9 @@ enum ControlStyle : unsigned {
   kStyleHScroll = 1u << 8,
   kStyleReadOnly = 1u << 9,
   kStyleCentre = 1u << 10,
+  kStyleReport = 1u << 11,      // list views: the report view with columns
+  kStyleSort = 1u << 12,        // drop-down lists: entries kept sorted
+  kStyleWantReturn = 1u << 13,  // multi-line edits: Enter types a line break
 };
 
 struct ControlTemplate {

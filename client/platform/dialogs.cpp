@@ -8,6 +8,7 @@
 
 #include <map>
 
+#include "client/platform/list_controls.h"
 #include "client/platform/text.h"
 #include "client/platform/wx_internal.h"
 #include "client/resources/art.h"
@@ -58,6 +59,9 @@ void SetModalAnswerer(ModalAnswerer answerer) { detail::answerer = std::move(ans
 
 namespace {
 
+// The name that marks multi-line edits in which Enter types a line break.
+constexpr char kWantReturnName[] = "posyvale-want-return";
+
 wxColour ToColour(Rgb rgb) { return wxColour(rgb.red, rgb.green, rgb.blue); }
 
 wxTextCtrl* AsEdit(wxWindow* window) { return dynamic_cast<wxTextCtrl*>(window); }
@@ -89,6 +93,8 @@ std::string ControlText(wxWindow* control) {
     std::string text = FromWx(edit->GetValue());
     return edit->IsMultiLine() ? CrLfLines(std::move(text)) : text;
   }
+  std::string chosen;
+  if (detail::DropDownText(control, &chosen)) return chosen;
   return FromWx(control->GetLabel());
 }
 
@@ -219,6 +225,7 @@ class TemplateDialog : public wxDialog {
       case ControlKind::Edit:
         made = new wxTextCtrl(this, id, wxString(), position, size, EditStyle(control.style));
         SetControlText(made, control.text ? control.text : "");
+        if (control.style & kStyleWantReturn) made->SetName(kWantReturnName);
         break;
       case ControlKind::Button: {
         auto* button = new wxButton(this, id, text, position, size);
@@ -247,6 +254,15 @@ class TemplateDialog : public wxDialog {
         made = new wxStaticBitmap(this, id, detail::ResourceBitmap(control.bitmap), position, size, style);
         break;
       }
+      case ControlKind::ListView:
+        made = detail::MakeListView(this, id, position, size, control.style);
+        break;
+      case ControlKind::TabControl:
+        made = detail::MakeTabControl(this, id, position, size);
+        break;
+      case ControlKind::DropDownList:
+        made = detail::MakeDropDownList(this, id, position, size, control.style);
+        break;
     }
     if (made && !(control.style & kStyleTabStop) && control.kind == ControlKind::Button) {
       made->DisableFocusFromKeyboard();
@@ -275,6 +291,10 @@ class TemplateDialog : public wxDialog {
     }
     if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
       wxWindow* focus = wxWindow::FindFocus();
+      if (focus && focus->GetName() == kWantReturnName) {
+        event.Skip();  // a line break in a message edit
+        return;
+      }
       if (focus && focus->GetParent() == this &&
           (dynamic_cast<wxButton*>(focus) || dynamic_cast<ImageButton*>(focus))) {
         proc_.OnCommand(Handle(this), focus->GetId());

@@ -91,6 +91,85 @@ int GetEditFirstVisibleLine(WindowHandle edit);
 void SetEditReadOnly(WindowHandle edit, bool read_only);
 bool IsEditReadOnly(WindowHandle edit);
 
+// ---- Enabling ------------------------------------------------------------------
+
+// A disabled control ignores the mouse and the keyboard and looks greyed.
+void EnableWindow(WindowHandle window, bool enabled);
+bool IsWindowEnabled(WindowHandle window);
+
+// ---- Image lists ---------------------------------------------------------------
+
+// Pictures of one size for the entries of a list view, addressed by their
+// index in the order they were added.
+struct ImageList;
+using ImageListHandle = ImageList*;
+
+ImageListHandle CreateImageList(int width, int height);
+// Appends the icon of an icon file (.ico, the image nearest the list's size,
+// scaled to it). A missing or unreadable file appends an empty picture, so
+// later indices stay where they belong; false then.
+bool AddIconFile(ImageListHandle images, const std::string& path);
+// Appends a picture resource; pixels of the colour red 0, green 255, blue
+// 255 are transparent.
+bool AddResourceImage(ImageListHandle images, int bitmap_resource);
+int GetImageCount(ImageListHandle images);
+// Frees an image list that was never given to a list view.
+void DestroyImageList(ImageListHandle images);
+
+// ---- List views ----------------------------------------------------------------
+
+// A column of a list view: its title and width in pixels. Columns only show
+// in the report view, but every view keeps the texts of every column.
+int AddListColumn(WindowHandle list, std::string_view title, int width);
+// The list view owns the image list from then on: the large pictures of the
+// icon view, or the small pictures of column 0 in the report view.
+void SetListImageList(WindowHandle list, ImageListHandle images);
+
+// Inserts an entry at position (0 is the top) with the text of column 0 and
+// an image index; an index the image list does not hold shows no picture.
+// Returns the entry's position.
+int InsertListItem(WindowHandle list, int position, std::string_view text, int image);
+void SetListItemText(WindowHandle list, int item, int column, std::string_view text);
+// The text of one column of an entry, cut like GetDlgItemText; "" for an
+// entry or column that does not exist.
+std::string GetListItemText(WindowHandle list, int item, int column, std::size_t max_bytes);
+void SetListItemImage(WindowHandle list, int item, int image);
+int GetListItemImage(WindowHandle list, int item);  // -1 for no entry
+int GetListItemCount(WindowHandle list);
+void DeleteListItem(WindowHandle list, int item);
+void DeleteAllListItems(WindowHandle list);
+// The selected entry, or -1.
+int GetListSelection(WindowHandle list);
+void SelectListItem(WindowHandle list, int item);  // -1: none
+
+// What the list reports to its owner before handling it itself.
+enum class ListEvent {
+  LeftButtonDown,  // also the second press of a double-click
+  LeftButtonUp,
+  DeleteKey,
+};
+// Called with every such event over the list, before the list acts on it.
+void SetListEventHandler(WindowHandle list, std::function<void(ListEvent)> handler);
+
+// ---- Tab controls ----------------------------------------------------------------
+
+// Appends a tab; the first one added is selected.
+void AddTab(WindowHandle tabs, std::string_view text);
+int GetSelectedTab(WindowHandle tabs);  // -1 without tabs
+void SelectTab(WindowHandle tabs, int index);
+
+// ---- Drop-down lists -------------------------------------------------------------
+
+// A drop-down list made with kStyleSort keeps its entries ordered by their
+// bytes, letters compared without regard to case; others append.
+void ClearDropDownList(WindowHandle list);
+void AddDropDownEntry(WindowHandle list, std::string_view text);
+int GetDropDownCount(WindowHandle list);
+std::string GetDropDownEntry(WindowHandle list, int index);
+// The chosen entry (-1: none); GetWindowText gives its text.
+int GetDropDownSelection(WindowHandle list);
+void SelectDropDownEntry(WindowHandle list, int index);
+
 // ---- File dialogs -------------------------------------------------------------
 
 struct FileFilter {
@@ -242,6 +321,13 @@ void SetModalAnswerer(ModalAnswerer answerer);
 // Presses a button of a dialog or message box by id (IDOK, IDYES, IDNO,
 // IDCANCEL, or a control id) as a click would.
 void ClickButton(WindowHandle dialog, int id);
+
+// A click on an entry of a list view as the mouse makes it: the press
+// (reported while the earlier choice is still selected), the selection of
+// the entry, the release.
+void ClickListItem(WindowHandle list, int item);
+// A key pressed while the list has the keyboard (Win32 virtual key).
+void PressListKey(WindowHandle list, int virtual_key);
 
 // Chooses a path (file system bytes) in a file dialog and confirms it, as
 // the user would by typing it and pressing the save button.
