@@ -17,6 +17,8 @@
 #include "client/world/world_state.h"
 
 SessionIdentityState SessionIdentity;
+char LoginAnswer[kReceiveBufferSize + 1];
+int LoginAnswerLength = 0;
 
 namespace {
 
@@ -164,7 +166,7 @@ void LoadRememberedLogin() {
 }
 
 LoginOutcome LoginLoop() {
-  char buffer[256];
+  char* buffer = LoginAnswer;
   for (;;) {
     if (LoginDialog(MainWindow) == 2) {
       ReleaseSurfaces();
@@ -174,14 +176,15 @@ LoginOutcome LoginLoop() {
       EndLogin();
       return LoginOutcome::Ended;
     }
-    std::snprintf(buffer, sizeof buffer, "l%s,%s", SessionIdentity.login_id.c_str(),
+    std::snprintf(buffer, sizeof LoginAnswer, "l%s,%s", SessionIdentity.login_id.c_str(),
                   SessionIdentity.password.c_str());
-    char request[sizeof buffer];
-    std::memcpy(request, buffer, sizeof buffer);
+    char request[sizeof LoginAnswer];
+    std::memcpy(request, buffer, sizeof LoginAnswer);
     ReceiveMessage(buffer);
     SendRequest(request);
 
     const int length = AwaitLoginAnswer(buffer);
+    LoginAnswerLength = length;
     if (length <= 0) {
       EndLogin();
       platform::MessageBox(MainWindow, "サーバが応答しません。", "エラー", platform::MB_ICONHAND);

@@ -14,6 +14,10 @@ struct SessionIdentityState {
 };
 extern SessionIdentityState SessionIdentity;
 
+// The last answer of the server to a login request and its length.
+extern char LoginAnswer[];
+extern int LoginAnswerLength;
+
 enum class LoginOutcome { Accepted, Ended };
 
 // Dialog, connection, request and answer, repeated until a login is accepted

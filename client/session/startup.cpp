@@ -128,6 +128,7 @@ int ProgramEntry() {
   OpenPageViewer(450, 320, "-", ServicePageUrl("/oshirase/oshirase.htm"));
   CreateChatLogWindow(MainWindow);
   platform::ShowWindow(GetChatLogWindow(), platform::Show::NoActivate);
+  LogChatMessage(LoginAnswer, LoginAnswerLength);
   CenterWindow(GetChatLogWindow(), 360, 0);
   CenterWindow(MainWindow, -80, 0);
   return platform::RunMessageLoop(MainLoopTick);
