@@ -1,7 +1,7 @@
 // Draws the client's built-in pictures and its two chime sounds.
 //
 //   artgen --source <art_data.cpp> --sounds <folder> [--bitmaps <folder>]
-//          [--world <folder>]
+//          [--world <folder>] [--icons <folder>]
 //
 // The pictures go into a C++ source file that implements art::ArtResource
 // with the bytes of one BMP file per resource number; the chimes are
@@ -9,7 +9,9 @@
 // --bitmaps every picture is also written as <number>.bmp for inspection.
 // With --world the installed world pictures are written into that folder:
 // the characters 0.bmp to 33.bmp, the present 99.bmp, item0.bmp to
-// item10.bmp and map0.bmp to map4.bmp.
+// item10.bmp and map0.bmp to map4.bmp. With --icons the item icons of the
+// items window are written into that folder: 0.ico to 33.ico and i0.ico to
+// i10.ico.
 // The output depends on nothing but the installed fonts, so every run gives
 // the same bytes.
 #include <algorithm>
@@ -28,6 +30,7 @@
 #include "canvas.h"
 #include "chime.h"
 #include "fonts.h"
+#include "postcard_art.h"
 #include "world_art.h"
 
 namespace artgen {
@@ -416,6 +419,11 @@ Canvas DrawChatLogBanner(Fonts& fonts) {
   return picture;
 }
 
+// 114, 135, 136: the postcard windows' pictures (postcard_art.cpp).
+Canvas DrawStamp(Fonts&) { return DrawStampPicture(); }
+Canvas DrawReadCard(Fonts&) { return DrawReadCardPicture(); }
+Canvas DrawUnreadCard(Fonts&) { return DrawUnreadCardPicture(); }
+
 struct Picture {
   int id;
   Canvas (*draw)(Fonts&);
@@ -425,7 +433,8 @@ constexpr Picture kPictures[] = {
     {108, DrawLoginScene},     {110, DrawProgramIcon},    {112, DrawSaveLogButton},
     {113, DrawClearLogButton}, {117, DrawChatLogBanner},  {118, DrawSpeechButton},
     {119, DrawMoveButton},     {120, DrawLoginButton},    {121, DrawQuitButton},
-    {123, DrawTitleBanner},
+    {123, DrawTitleBanner},    {114, DrawStamp},          {135, DrawReadCard},
+    {136, DrawUnreadCard},
 };
 
 // ---------------------------------------------------------------------------
@@ -476,6 +485,7 @@ struct Options {
   std::filesystem::path sounds;
   std::filesystem::path bitmaps;  // empty: no loose BMP files
   std::filesystem::path world;    // empty: no world pictures
+  std::filesystem::path icons;    // empty: no item icons
 };
 
 Options ParseOptions(int argc, char** argv) {
@@ -492,6 +502,8 @@ Options ParseOptions(int argc, char** argv) {
       options.bitmaps = value;
     } else if (flag == "--world") {
       options.world = value;
+    } else if (flag == "--icons") {
+      options.icons = value;
     } else {
       throw std::runtime_error("unknown option " + flag);
     }
@@ -499,7 +511,7 @@ Options ParseOptions(int argc, char** argv) {
   if (options.source.empty() || options.sounds.empty()) {
     throw std::runtime_error(
         "usage: artgen --source <art_data.cpp> --sounds <folder> [--bitmaps <folder>]"
-        " [--world <folder>]");
+        " [--world <folder>] [--icons <folder>]");
   }
   return options;
 }
@@ -552,6 +564,7 @@ void Run(const Options& options) {
     Font labels(FindFont("IPAGothic", true, kMapLabelCharacters), 0.6f);
     WriteWorldPictures(options.world, labels);
   }
+  if (!options.icons.empty()) WriteItemIcons(options.icons);
 }
 
 }  // namespace
