@@ -43,6 +43,24 @@ CREATE TABLE presents (
   map       INTEGER NOT NULL
 );
 )sql",
+    // Profiles and postcards. A new account starts with 500 points and the
+    // full health of 10000 (shown to its user as 100). A card stays in the
+    // table after delivery, marked delivered.
+    R"sql(
+ALTER TABLE accounts ADD COLUMN profile_text TEXT NOT NULL DEFAULT '';
+ALTER TABLE accounts ADD COLUMN points INTEGER NOT NULL DEFAULT 500;
+ALTER TABLE accounts ADD COLUMN health INTEGER NOT NULL DEFAULT 10000;
+CREATE TABLE postcards (
+  card_id   INTEGER PRIMARY KEY AUTOINCREMENT,
+  sender    INTEGER NOT NULL REFERENCES accounts(user_number),
+  recipient INTEGER NOT NULL REFERENCES accounts(user_number),
+  subject   TEXT NOT NULL,
+  message   TEXT NOT NULL,
+  sent_at   INTEGER NOT NULL,
+  delivered INTEGER NOT NULL DEFAULT 0
+);
+CREATE INDEX postcards_waiting ON postcards(recipient, delivered);
+)sql",
 };
 constexpr int kSchemaVersion = static_cast<int>(std::size(kSchemaSteps));
 
@@ -70,6 +88,7 @@ class Statement {
     }
   }
   void BindInt(int index, int value) { Check(sqlite3_bind_int(stmt_, index, value)); }
+  void BindInt64(int index, long long value) { Check(sqlite3_bind_int64(stmt_, index, value)); }
 
   // SQLITE_ROW while a row is available, SQLITE_DONE at the end.
   int Step() { return sqlite3_step(stmt_); }
@@ -81,6 +100,7 @@ class Statement {
   }
   bool ColumnIsNull(int column) { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
   int ColumnInt(int column) { return sqlite3_column_int(stmt_, column); }
+  long long ColumnInt64(int column) { return sqlite3_column_int64(stmt_, column); }
 
  private:
   void Check(int rc) {
@@ -224,6 +244,47 @@ void AccountStore::SaveAppearance(int user_number, int appearance) {
   RunToEnd(db_, update, "save the appearance");
 }
 
+std::optional<Profile> AccountStore::FindProfile(int user_number) {
+  Statement select(db_,
+                   "SELECT handle_name, profile_text, points, health FROM accounts"
+                   " WHERE user_number = ? AND handle_name IS NOT NULL;");
+  select.BindInt(1, user_number);
+  if (select.Step() != SQLITE_ROW) return std::nullopt;
+  return Profile{select.ColumnText(0), select.ColumnText(1), select.ColumnInt(2),
+                 select.ColumnInt(3)};
+}
+
+namespace {
+
+// Runs an UPDATE of one account; true when the account exists.
+bool UpdateAccount(sqlite3* db, Statement& update, const char* what) {
+  RunToEnd(db, update, what);
+  return sqlite3_changes(db) > 0;
+}
+
+}  // namespace
+
+bool AccountStore::SaveProfileText(int user_number, std::string_view text) {
+  Statement update(db_, "UPDATE accounts SET profile_text = ? WHERE user_number = ?;");
+  update.BindText(1, text);
+  update.BindInt(2, user_number);
+  return UpdateAccount(db_, update, "save the profile text");
+}
+
+bool AccountStore::SavePoints(int user_number, int points) {
+  Statement update(db_, "UPDATE accounts SET points = ? WHERE user_number = ?;");
+  update.BindInt(1, points);
+  update.BindInt(2, user_number);
+  return UpdateAccount(db_, update, "save the points");
+}
+
+bool AccountStore::SaveHealth(int user_number, int health) {
+  Statement update(db_, "UPDATE accounts SET health = ? WHERE user_number = ?;");
+  update.BindInt(1, health);
+  update.BindInt(2, user_number);
+  return UpdateAccount(db_, update, "save the health");
+}
+
 int AccountStore::AddItem(int user_number, std::string_view item_code) {
   Statement insert(db_, "INSERT INTO inventory (user_number, item_code) VALUES (?, ?);");
   insert.BindInt(1, user_number);
@@ -248,6 +309,37 @@ std::optional<Item> AccountStore::FindOwnedItem(int user_number, int item_id) {
   select.BindInt(2, user_number);
   if (select.Step() != SQLITE_ROW) return std::nullopt;
   return Item{item_id, select.ColumnText(0)};
+}
+
+bool AccountStore::RemoveItem(int user_number, int item_id) {
+  Statement remove(db_, "DELETE FROM inventory WHERE item_id = ? AND user_number = ?;");
+  remove.BindInt(1, item_id);
+  remove.BindInt(2, user_number);
+  RunToEnd(db_, remove, "remove the item");
+  return sqlite3_changes(db_) > 0;
+}
+
+bool AccountStore::SellItem(int user_number, int item_id, int price) {
+  Transaction transaction(db_);
+  if (!RemoveItem(user_number, item_id)) return false;
+  Statement update(db_,
+                   "UPDATE accounts SET points = MIN(points + ?, 2147483647) WHERE user_number = ?;");
+  update.BindInt(1, price);
+  update.BindInt(2, user_number);
+  RunToEnd(db_, update, "pay for the item");
+  transaction.Commit();
+  return true;
+}
+
+void AccountStore::RaiseHealth(int user_number, int amount, int ceiling) {
+  // Health already above the ceiling (set by the operator) is left alone.
+  Statement update(db_,
+                   "UPDATE accounts SET health = MAX(health, MIN(health + ?, ?))"
+                   " WHERE user_number = ?;");
+  update.BindInt(1, amount);
+  update.BindInt(2, ceiling);
+  update.BindInt(3, user_number);
+  RunToEnd(db_, update, "raise the health");
 }
 
 std::optional<Present> AccountStore::PlacePresent(int user_number, int item_id, int x, int y,
@@ -299,6 +391,45 @@ std::vector<Present> AccountStore::Presents() {
                         select.ColumnInt(4)});
   }
   return presents;
+}
+
+int AccountStore::AddPostcard(const NewPostcard& card) {
+  Statement insert(db_,
+                   "INSERT INTO postcards (sender, recipient, subject, message, sent_at)"
+                   " VALUES (?, ?, ?, ?, ?);");
+  insert.BindInt(1, card.sender);
+  insert.BindInt(2, card.recipient);
+  insert.BindText(3, card.subject);
+  insert.BindText(4, card.message);
+  insert.BindInt64(5, card.sent_at);
+  RunToEnd(db_, insert, "store the postcard");
+  return static_cast<int>(sqlite3_last_insert_rowid(db_));
+}
+
+int AccountStore::WaitingPostcardCount(int recipient) {
+  Statement count(db_, "SELECT COUNT(*) FROM postcards WHERE recipient = ? AND delivered = 0;");
+  count.BindInt(1, recipient);
+  return count.Step() == SQLITE_ROW ? count.ColumnInt(0) : 0;
+}
+
+std::vector<Postcard> AccountStore::WaitingPostcards(int recipient) {
+  Statement select(db_,
+                   "SELECT p.card_id, p.sender, a.handle_name, p.subject, p.message, p.sent_at"
+                   " FROM postcards p JOIN accounts a ON a.user_number = p.sender"
+                   " WHERE p.recipient = ? AND p.delivered = 0 ORDER BY p.card_id;");
+  select.BindInt(1, recipient);
+  std::vector<Postcard> cards;
+  while (select.Step() == SQLITE_ROW) {
+    cards.push_back({select.ColumnInt(0), select.ColumnInt(1), select.ColumnText(2),
+                     select.ColumnText(3), select.ColumnText(4), select.ColumnInt64(5)});
+  }
+  return cards;
+}
+
+void AccountStore::MarkPostcardDelivered(int card_id) {
+  Statement update(db_, "UPDATE postcards SET delivered = 1 WHERE card_id = ?;");
+  update.BindInt(1, card_id);
+  RunToEnd(db_, update, "mark the postcard delivered");
 }
 
 }  // namespace posyvaled

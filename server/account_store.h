@@ -41,6 +41,33 @@ struct Item {
   std::string item_code;
 };
 
+// What "q" shows of a user. An empty profile text means none was stored.
+struct Profile {
+  std::string handle_name;
+  std::string profile_text;
+  int points = 0;
+  int health = 0;
+};
+
+// A postcard as it is handed in.
+struct NewPostcard {
+  int sender = 0;
+  int recipient = 0;
+  std::string subject;
+  std::string message;
+  long long sent_at = 0;  // seconds since the epoch
+};
+
+// A postcard waiting for its recipient, with its sender's handle name.
+struct Postcard {
+  int card_id = 0;
+  int sender = 0;
+  std::string sender_handle_name;
+  std::string subject;
+  std::string message;
+  long long sent_at = 0;
+};
+
 // An item lying on the scene as a present.
 struct Present {
   Item item;
@@ -78,11 +105,28 @@ class AccountStore {
   void SavePosition(int user_number, int x, int y, int map);
   void SaveAppearance(int user_number, int appearance);
 
+  // The profile of a user with a character; empty for any other number.
+  std::optional<Profile> FindProfile(int user_number);
+  // Each returns false when no account has that user number.
+  bool SaveProfileText(int user_number, std::string_view text);
+  bool SavePoints(int user_number, int points);
+  bool SaveHealth(int user_number, int health);
+
   // Gives the user a new item and returns its item id.
   int AddItem(int user_number, std::string_view item_code);
   // The user's items, oldest first.
   std::vector<Item> Inventory(int user_number);
   std::optional<Item> FindOwnedItem(int user_number, int item_id);
+
+  // Takes the item out of the user's inventory; false when the user does not
+  // own it.
+  bool RemoveItem(int user_number, int item_id);
+  // Takes the item out of the inventory and adds `price` to the user's
+  // points (which stop at the largest int), in one step; false when the
+  // user does not own it.
+  bool SellItem(int user_number, int item_id, int price);
+  // Adds `amount` to the user's health, which stops at `ceiling`.
+  void RaiseHealth(int user_number, int amount, int ceiling);
 
   // Moves an item of the user's inventory onto the scene. Empty when the
   // user does not own an item with that id.
@@ -92,6 +136,14 @@ class AccountStore {
   std::optional<Item> PickUpPresent(int user_number, int item_id);
   // Every present on the scene, by item id.
   std::vector<Present> Presents();
+
+  // Stores a card for its recipient and returns its card id.
+  int AddPostcard(const NewPostcard& card);
+  // Cards not yet delivered to the user.
+  int WaitingPostcardCount(int recipient);
+  // The cards not yet delivered to the user, oldest first.
+  std::vector<Postcard> WaitingPostcards(int recipient);
+  void MarkPostcardDelivered(int card_id);
 
   // The open database, for tables that later features add beside accounts.
   sqlite3* Database() { return db_; }

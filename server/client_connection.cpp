@@ -106,8 +106,22 @@ void ClientConnection::Send(std::string_view body) {
   if (output_in_flight_.empty()) WriteQueued();
 }
 
+void ClientConnection::WhenWritten(std::function<void()> done) {
+  if (closed_) return;
+  if (!queued_output_.empty()) {
+    after_queued_.push_back(std::move(done));
+  } else if (!output_in_flight_.empty()) {
+    after_in_flight_.push_back(std::move(done));
+  } else {
+    asio::post(socket_.get_executor(), [self = shared_from_this(), done = std::move(done)] {
+      if (!self->closed_) done();
+    });
+  }
+}
+
 void ClientConnection::WriteQueued() {
   output_in_flight_.swap(queued_output_);
+  after_in_flight_.swap(after_queued_);
   asio::async_write(socket_, asio::buffer(output_in_flight_),
                     [self = shared_from_this()](const asio::error_code& error, std::size_t) {
                       self->OnWritten(error);
@@ -121,7 +135,10 @@ void ClientConnection::OnWritten(const asio::error_code& error) {
     return;
   }
   output_in_flight_.clear();
+  std::vector<std::function<void()>> done;
+  done.swap(after_in_flight_);
   if (!queued_output_.empty()) WriteQueued();
+  for (const auto& callback : done) callback();
 }
 
 void ClientConnection::Close(const char* reason) {

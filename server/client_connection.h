@@ -2,9 +2,11 @@
 
 #include <array>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <asio.hpp>
 
@@ -48,6 +50,9 @@ class ClientConnection : public std::enable_shared_from_this<ClientConnection> {
   // the connection is closed soon after, never inside this call, so callers
   // may send while walking the list of connections.
   void Send(std::string_view body);
+  // Runs `done` once every frame queued so far has been handed to the
+  // system; never when the connection closes first.
+  void WhenWritten(std::function<void()> done);
   // Closes the socket and tells the server, once.
   void Close(const char* reason);
   // Closes the socket without telling the server (the server is stopping).
@@ -83,6 +88,9 @@ class ClientConnection : public std::enable_shared_from_this<ClientConnection> {
   std::string queued_output_;
   std::string output_in_flight_;
   bool overflowing_ = false;
+  // What to run after the queued frames and after the batch in flight.
+  std::vector<std::function<void()>> after_queued_;
+  std::vector<std::function<void()>> after_in_flight_;
   asio::steady_timer idle_timer_;
   std::chrono::steady_clock::time_point last_request_;
   double request_tokens_;

@@ -13,8 +13,10 @@
 
 #include "account_store.h"
 #include "game_server.h"
+#include "inventory_messages.h"
 #include "operator_input.h"
 #include "password_hash.h"
+#include "profile_messages.h"
 #include "text_encoding.h"
 #include "world_messages.h"
 
@@ -29,7 +31,15 @@ constexpr const char* kUsage =
     "                 [--welcome-ticker TEXT] [--ticker-stdin]\n"
     "       posyvaled --db PATH add-account LOGINID PASSWORD\n"
     "                 [--handle NAME --appearance N --x X --y Y --map M]\n"
-    "       posyvaled --db PATH add-item USERNUMBER ITEMCODE\n";
+    "                 [--no-starter-items]\n"
+    "       posyvaled --db PATH add-item USERNUMBER ITEMCODE\n"
+    "       posyvaled --db PATH set-profile USERNUMBER TEXT\n"
+    "       posyvaled --db PATH set-points USERNUMBER N\n"
+    "       posyvaled --db PATH set-health USERNUMBER N\n";
+
+// What every new account finds in its inventory: appearance items of both
+// parities (so any character can change its look) and ordinary items.
+constexpr const char* kStarterItems[] = {"1", "2", "5", "6", "i0", "i1", "i2"};
 
 class UsageError : public std::runtime_error {
  public:
@@ -46,7 +56,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
       "db", "address", "port", "newest-version", "handle", "appearance", "x", "y", "map",
       "welcome-ticker"};
   // Options that stand alone, without a value.
-  static const std::set<std::string> kFlags = {"ticker-stdin"};
+  static const std::set<std::string> kFlags = {"ticker-stdin", "no-starter-items"};
   ParsedArguments parsed;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -127,36 +137,89 @@ int AddAccount(ParsedArguments& parsed, const std::string& db_path, std::ostream
   account.x = TakeNumber(parsed, "x", 300);
   account.y = TakeNumber(parsed, "y", 240);
   account.map = TakeNumber(parsed, "map", 0);
+  bool starter_items = !TakeOption(parsed, "no-starter-items").has_value();
   RefuseLeftOverOptions(parsed, "add-account");
   account.password_hash = HashPassword(password);
   AccountStore store(db_path);
-  out << store.AddAccount(account) << std::endl;
+  int user_number = store.AddAccount(account);
+  if (starter_items) {
+    for (const char* code : kStarterItems) store.AddItem(user_number, code);
+  }
+  out << user_number << std::endl;
   return 0;
 }
 
-// Item codes are decimal digits (appearance items) or "i" and digits
-// (ordinary items).
 std::string ItemCode(const std::string& text) {
-  std::string_view digits = std::string_view(text).substr(text.starts_with('i') ? 1 : 0);
-  bool valid = !digits.empty() && text.size() <= kMaxAccountTextBytes &&
-               digits.find_first_not_of("0123456789") == std::string_view::npos;
-  if (!valid) throw UsageError("the item code must be digits, or \"i\" and digits, not \"" + text + "\"");
+  if (!IsItemCode(text)) {
+    throw UsageError("the item code must be an appearance number from 1 to 33, or \"i\" and a"
+                     " number, without leading zeros, not \"" + text + "\"");
+  }
   return text;
 }
 
-int AddItem(ParsedArguments& parsed, const std::string& db_path, std::ostream& out) {
+// The commands that change one user: COMMAND USERNUMBER VALUE.
+int UserNumberOf(const ParsedArguments& parsed, const char* command, const char* value) {
   if (parsed.positional.size() != 3) {
-    throw UsageError("add-item needs exactly a user number and an item code");
+    throw UsageError(std::string(command) + " needs exactly a user number and " + value);
   }
   std::optional<int> user_number = ParseWholeNumber(parsed.positional[1]);
   if (!user_number || *user_number < 1) {
     throw UsageError("the user number must be a whole number from 1, not \"" +
                      parsed.positional[1] + "\"");
   }
+  RefuseLeftOverOptions(parsed, command);
+  return *user_number;
+}
+
+int WholeNumberArgument(const std::string& what, const std::string& text) {
+  std::optional<int> value = ParseWholeNumber(text);
+  if (!value) throw UsageError(what + " must be a whole number, not \"" + text + "\"");
+  return *value;
+}
+
+void RequireAccount(bool found, int user_number) {
+  if (!found) throw StoreError("no account has the user number " + std::to_string(user_number));
+}
+
+int AddItem(ParsedArguments& parsed, const std::string& db_path, std::ostream& out) {
+  int user_number = UserNumberOf(parsed, "add-item", "an item code");
   std::string code = ItemCode(parsed.positional[2]);
-  RefuseLeftOverOptions(parsed, "add-item");
   AccountStore store(db_path);
-  out << store.AddItem(*user_number, code) << std::endl;
+  out << store.AddItem(user_number, code) << std::endl;
+  return 0;
+}
+
+int SetProfile(ParsedArguments& parsed, const std::string& db_path) {
+  int user_number = UserNumberOf(parsed, "set-profile", "a profile text");
+  std::optional<std::string> text = Utf8ToCp932(parsed.positional[2]);
+  if (!text) throw UsageError("the profile text cannot be written in CP932");
+  if (text->size() > kMaxProfileTextBytes) {
+    throw UsageError("the profile text is " + std::to_string(text->size()) +
+                     " bytes in CP932; at most " + std::to_string(kMaxProfileTextBytes) +
+                     " are allowed");
+  }
+  // The client sends the profile text back between commas.
+  if (text->find(',') != std::string::npos) {
+    throw UsageError("the profile text must not contain a comma");
+  }
+  AccountStore store(db_path);
+  RequireAccount(store.SaveProfileText(user_number, *text), user_number);
+  return 0;
+}
+
+int SetPoints(ParsedArguments& parsed, const std::string& db_path) {
+  int user_number = UserNumberOf(parsed, "set-points", "a number of points");
+  int points = WholeNumberArgument("the points", parsed.positional[2]);
+  AccountStore store(db_path);
+  RequireAccount(store.SavePoints(user_number, points), user_number);
+  return 0;
+}
+
+int SetHealth(ParsedArguments& parsed, const std::string& db_path) {
+  int user_number = UserNumberOf(parsed, "set-health", "a health value");
+  int health = WholeNumberArgument("the health", parsed.positional[2]);
+  AccountStore store(db_path);
+  RequireAccount(store.SaveHealth(user_number, health), user_number);
   return 0;
 }
 
@@ -225,9 +288,11 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (!parsed.positional.empty() && parsed.positional[0] == "add-account") {
       return AddAccount(parsed, *db_path, out);
     }
-    if (!parsed.positional.empty() && parsed.positional[0] == "add-item") {
-      return AddItem(parsed, *db_path, out);
-    }
+    std::string command = parsed.positional.empty() ? "" : parsed.positional[0];
+    if (command == "add-item") return AddItem(parsed, *db_path, out);
+    if (command == "set-profile") return SetProfile(parsed, *db_path);
+    if (command == "set-points") return SetPoints(parsed, *db_path);
+    if (command == "set-health") return SetHealth(parsed, *db_path);
     return Serve(parsed, *db_path, err);
   } catch (const UsageError& error) {
     err << "posyvaled: " << error.what() << "\n" << kUsage;

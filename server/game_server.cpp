@@ -1,6 +1,11 @@
 #include "game_server.h"
 
+#include <ctime>
+
+#include "inventory_messages.h"
 #include "password_hash.h"
+#include "profile_messages.h"
+#include "text_encoding.h"
 #include "wire_fields.h"
 #include "world_messages.h"
 
@@ -13,7 +18,15 @@ std::string FormatLoginResponse(const Account& account, const std::string& newes
          "," + std::to_string(account.y) + "," + std::to_string(account.map);
 }
 
-bool IsAppearanceItemCode(std::string_view code) { return !code.starts_with('i'); }
+// Using an ordinary item raises the health by this much, up to the full
+// health a new account starts with (shown to the user as 100).
+constexpr int kOrdinaryItemHealth = 500;
+constexpr int kFullHealth = 10000;
+
+const std::string& ItemUsedTicker() {
+  static const std::string text = *Utf8ToCp932("アイテムを使いました。健康度が上がりました。");
+  return text;
+}
 
 }  // namespace
 
@@ -96,14 +109,17 @@ void GameServer::DispatchWorldRequest(ClientConnection& connection, int user_num
     case 'd':
       return HandlePickUp(connection, user_number, text);
     case 'e':
-      // Selling ("es") comes with the item shop.
-      if (text.starts_with('s')) return;
+      if (text.starts_with('s')) return HandleSellItem(connection, user_number, text.substr(1));
       return HandleUseItem(connection, user_number, text);
-    case 'l':  // a repeated login changes nothing
-    case 'i':  // inventory, postcards and profiles are served later
-    case 'h':
+    case 'i':
+      return HandleInventoryRequest(connection, user_number, text);
     case 'q':
+      return HandleProfileQuery(connection, text);
     case 'u':
+      return HandleProfileUpdate(connection, user_number, text);
+    case 'h':
+      return HandlePostcardRequest(connection, user_number, text);
+    case 'l':  // a repeated login changes nothing
       return;
   }
   RefuseFaultyRequest(connection, body, "unknown request");
@@ -146,8 +162,12 @@ void GameServer::Arrive(ClientConnection& connection, const Account& account) {
     connection.Send(FormatArrival(-present.item.item_id, kPresentAppearance, present.x, present.y,
                                   present.map));
   }
-  Resident resident{&connection, account.appearance, account.x, account.y, account.map};
-  residents_[account.user_number] = resident;
+  Resident& resident = residents_[account.user_number];
+  resident.connection = &connection;
+  resident.appearance = account.appearance;
+  resident.x = account.x;
+  resident.y = account.y;
+  resident.map = account.map;
   SendToOthers(account.user_number,
                FormatArrival(account.user_number, account.appearance, account.x, account.y,
                              account.map));
@@ -159,6 +179,7 @@ void GameServer::Leave(int user_number) {
   if (it == residents_.end()) return;
   SavePosition(user_number, it->second);
   residents_.erase(it);
+  postcard_drafts_.erase(user_number);
   SendToOthers(user_number, FormatDeparture(user_number));
 }
 
@@ -219,24 +240,164 @@ void GameServer::HandlePickUp(ClientConnection& connection, int user_number, std
   SendToOthers(user_number, FormatDeparture(*present_id));
 }
 
+void GameServer::HandleInventoryRequest(ClientConnection& connection, int user_number,
+                                        std::string_view text) {
+  if (!text.empty()) return RefuseFaultyRequest(connection, text, "malformed inventory request");
+  for (const std::string& message : FormatInventory(store_.Inventory(user_number))) {
+    connection.Send(message);
+  }
+}
+
+std::optional<Item> GameServer::RequestedItem(ClientConnection& connection, int user_number,
+                                              std::string_view text, const char* action) {
+  std::optional<UseItemRequest> request = ParseUseItemRequest(text);
+  if (!request || !IsItemCode(request->item_code)) {
+    RefuseFaultyRequest(connection, text, "malformed item request");
+    return std::nullopt;
+  }
+  std::optional<Item> item = store_.FindOwnedItem(user_number, request->item_id);
+  if (!item || item->item_code != request->item_code) {
+    log_ << "#" << connection.Id() << " " << action << " of item " << request->item_id
+         << " refused: user " << user_number << " does not own it" << std::endl;
+    return std::nullopt;
+  }
+  return item;
+}
+
 void GameServer::HandleUseItem(ClientConnection& connection, int user_number,
                                std::string_view text) {
-  std::optional<UseItemRequest> use = ParseUseItemRequest(text);
-  if (!use) return RefuseFaultyRequest(connection, text, "malformed item use");
-  // Ordinary items have no effect on the world yet.
-  if (!IsAppearanceItemCode(use->item_code)) return;
-  std::optional<Item> item = store_.FindOwnedItem(user_number, use->item_id);
-  std::optional<int> appearance = ParseWholeNumber(use->item_code);
-  if (!item || item->item_code != use->item_code || !appearance) {
-    log_ << "#" << connection.Id() << " use of item " << use->item_id
-         << " refused: user " << user_number << " does not own it" << std::endl;
+  std::optional<Item> item = RequestedItem(connection, user_number, text, "use");
+  if (!item) return;
+  if (IsAppearanceItemCode(item->item_code)) {
+    // The client changes its own character only between appearances of
+    // the same parity (both even or both odd) and then sends the use; the
+    // server follows the same rule so everyone sees what the user sees.
+    int appearance = *ParseWholeNumber(item->item_code);
+    if (appearance % 2 != residents_.at(user_number).appearance % 2) return;
+    return ChangeAppearance(user_number, appearance);
+  }
+  if (!store_.RemoveItem(user_number, item->item_id)) return;
+  store_.RaiseHealth(user_number, kOrdinaryItemHealth, kFullHealth);
+  connection.Send(FormatTicker(ItemUsedTicker()));
+}
+
+void GameServer::HandleSellItem(ClientConnection& connection, int user_number,
+                                std::string_view text) {
+  std::optional<Item> item = RequestedItem(connection, user_number, text, "sale");
+  if (!item) return;
+  store_.SellItem(user_number, item->item_id, ItemPrice(item->item_code));
+}
+
+void GameServer::HandleProfileQuery(ClientConnection& connection, std::string_view text) {
+  std::optional<int> user_number = ParseWholeNumber(text);
+  if (!user_number) return RefuseFaultyRequest(connection, text, "malformed profile query");
+  std::optional<Profile> profile = store_.FindProfile(*user_number);
+  if (!profile) {
+    // The client keeps its window empty until it is closed.
+    log_ << "#" << connection.Id() << " profile of unknown user " << *user_number << std::endl;
     return;
   }
-  // The client changes its own character only between appearances of the
-  // same parity (both even or both odd) and then sends the use; the server
-  // follows the same rule so everyone sees what the user sees.
-  if (*appearance % 2 != residents_.at(user_number).appearance % 2) return;
-  ChangeAppearance(user_number, *appearance);
+  connection.Send(FormatProfile(*profile));
+}
+
+void GameServer::HandleProfileUpdate(ClientConnection& connection, int user_number,
+                                     std::string_view text) {
+  std::optional<ProfileUpdate> update = ParseProfileUpdate(text);
+  if (!update) return RefuseFaultyRequest(connection, text, "malformed profile update");
+  if (update->user_number != user_number) {
+    return RefuseFaultyRequest(connection, text, "profile update of another user");
+  }
+  store_.SaveProfileText(user_number, update->profile_text);
+}
+
+void GameServer::HandlePostcardRequest(ClientConnection& connection, int user_number,
+                                       std::string_view text) {
+  char form = text.empty() ? '\0' : text.front();
+  std::string_view rest = text.substr(text.empty() ? 0 : 1);
+  switch (form) {
+    case '0':
+      if (!rest.empty()) break;
+      return DeliverPostcards(connection, user_number);
+    case '1':
+      return BeginPostcard(connection, user_number, rest);
+    case '2':
+      return AddPostcardPiece(connection, user_number, rest, false);
+    case '3':
+      return AddPostcardPiece(connection, user_number, rest, true);
+  }
+  RefuseFaultyRequest(connection, text, "unknown postcard request");
+}
+
+void GameServer::BeginPostcard(ClientConnection& connection, int user_number,
+                               std::string_view text) {
+  // The client sends a card's requests one right after the other, so an
+  // unfinished card here was not sent by it; it is dropped.
+  if (postcard_drafts_.erase(user_number) != 0) {
+    RefuseFaultyRequest(connection, text, "new postcard before the last one ended");
+  }
+  std::optional<PostcardHeader> header = ParsePostcardHeader(text);
+  if (!header) return RefuseFaultyRequest(connection, text, "malformed postcard header");
+  postcard_drafts_[user_number] = PostcardDraft{*header, std::string()};
+}
+
+void GameServer::AddPostcardPiece(ClientConnection& connection, int user_number,
+                                  std::string_view piece, bool last) {
+  auto it = postcard_drafts_.find(user_number);
+  if (it == postcard_drafts_.end()) {
+    return RefuseFaultyRequest(connection, piece, "postcard piece without a header");
+  }
+  PostcardDraft& draft = it->second;
+  bool fits = last ? !piece.empty() && piece.size() <= kPostcardPieceBytes
+                   : piece.size() == kPostcardPieceBytes;
+  if (!fits || draft.message.size() + piece.size() > kMaxPostcardMessageBytes) {
+    postcard_drafts_.erase(it);
+    return RefuseFaultyRequest(connection, piece, "postcard piece of a wrong size");
+  }
+  draft.message += piece;
+  if (!last) return;
+  SendResult result = PostPostcard(user_number, draft);
+  postcard_drafts_.erase(it);
+  connection.Send(FormatSendResult(result));
+}
+
+SendResult GameServer::PostPostcard(int sender, const PostcardDraft& draft) {
+  const PostcardHeader& header = draft.header;
+  std::optional<Profile> recipient = store_.FindProfile(header.recipient);
+  if (!recipient) return SendResult::kNoSuchUser;
+  if (recipient->handle_name != header.recipient_handle_name) return SendResult::kNameMismatch;
+  if (store_.WaitingPostcardCount(header.recipient) >= kMailboxCapacity) {
+    return SendResult::kMailboxFull;
+  }
+  store_.AddPostcard(
+      NewPostcard{sender, header.recipient, header.subject, draft.message, std::time(nullptr)});
+  return SendResult::kSent;
+}
+
+void GameServer::DeliverPostcards(ClientConnection& connection, int user_number) {
+  Resident& resident = residents_.at(user_number);
+  std::vector<int> card_ids;
+  for (const Postcard& card : store_.WaitingPostcards(user_number)) {
+    // A second "h0" while the first delivery is still being written must
+    // not send those cards twice.
+    if (!resident.cards_in_delivery.insert(card.card_id).second) continue;
+    card_ids.push_back(card.card_id);
+    for (const std::string& message : FormatPostcardDelivery(card)) connection.Send(message);
+  }
+  connection.Send(kDeliveryEnd);
+  if (card_ids.empty()) return;
+  connection.WhenWritten([this, user_number, card_ids] { MarkDelivered(user_number, card_ids); });
+}
+
+void GameServer::MarkDelivered(int user_number, const std::vector<int>& card_ids) {
+  try {
+    for (int card_id : card_ids) store_.MarkPostcardDelivered(card_id);
+  } catch (const StoreError& error) {
+    log_ << "cannot mark the postcards of user " << user_number
+         << " delivered: " << error.what() << std::endl;
+  }
+  auto it = residents_.find(user_number);
+  if (it == residents_.end()) return;
+  for (int card_id : card_ids) it->second.cards_in_delivery.erase(card_id);
 }
 
 void GameServer::ChangeAppearance(int user_number, int appearance) {

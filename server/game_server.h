@@ -12,6 +12,7 @@
 
 #include "account_store.h"
 #include "client_connection.h"
+#include "postcard_messages.h"
 
 namespace posyvaled {
 
@@ -51,6 +52,26 @@ enum class LoginError : int {
 //   and logs nothing said on another map.
 // - Nobody is sent their own moves, chat, appearance, placements or
 //   pick-ups: the client shows those itself at once.
+// - Inventories, profiles and postcards are answered to the asker only:
+//   "i" with the asker's items, "q" with the profile asked for (nothing for
+//   a number that names no character), "h0" with the asker's waiting cards
+//   and "h4", a card sent with "h1", "h2", "h3" with "het" and the result.
+//   "u", "e" and "es" get no answer; a use that changes the appearance is
+//   told to the others with "e".
+//
+// Items: an appearance item stays in the inventory when used (it is worn,
+// not spent), and only changes the appearance between numbers of the same
+// parity, as the client does. An ordinary item is spent: it raises the
+// health and the user gets a ticker saying so. Selling takes the item away
+// and pays its price in points. Requests for items the user does not own
+// are refused silently: another client of the same user may have been
+// quicker.
+//
+// Postcards: the pieces of a card are gathered per user and the card is
+// judged when its last piece arrives; a connection that ends before that
+// leaves no card and no answer. Delivered cards are marked delivered only
+// once their messages have been handed to the system, so a client that goes
+// away during a delivery finds the rest waiting the next time.
 class GameServer {
  public:
   // Starts listening at once; throws asio::system_error when it cannot.
@@ -77,6 +98,14 @@ class GameServer {
     int x = 0;
     int y = 0;
     int map = 0;
+    // Cards sent to this user and not yet written out.
+    std::set<int> cards_in_delivery;
+  };
+
+  // A card whose header has arrived and whose last piece has not.
+  struct PostcardDraft {
+    PostcardHeader header;
+    std::string message;
   };
 
   void Accept();
@@ -91,7 +120,22 @@ class GameServer {
   void HandleChat(ClientConnection& connection, int user_number, std::string_view text);
   void HandlePlacePresent(ClientConnection& connection, int user_number, std::string_view text);
   void HandlePickUp(ClientConnection& connection, int user_number, std::string_view text);
+  void HandleInventoryRequest(ClientConnection& connection, int user_number, std::string_view text);
   void HandleUseItem(ClientConnection& connection, int user_number, std::string_view text);
+  void HandleSellItem(ClientConnection& connection, int user_number, std::string_view text);
+  // The item an "e" or "es" request names, when the user owns it under that
+  // code.
+  std::optional<Item> RequestedItem(ClientConnection& connection, int user_number,
+                                    std::string_view text, const char* action);
+  void HandleProfileQuery(ClientConnection& connection, std::string_view text);
+  void HandleProfileUpdate(ClientConnection& connection, int user_number, std::string_view text);
+  void HandlePostcardRequest(ClientConnection& connection, int user_number, std::string_view text);
+  void BeginPostcard(ClientConnection& connection, int user_number, std::string_view text);
+  void AddPostcardPiece(ClientConnection& connection, int user_number, std::string_view piece,
+                        bool last);
+  SendResult PostPostcard(int sender, const PostcardDraft& draft);
+  void DeliverPostcards(ClientConnection& connection, int user_number);
+  void MarkDelivered(int user_number, const std::vector<int>& card_ids);
   // Sets the user's appearance, stores it and tells the others.
   void ChangeAppearance(int user_number, int appearance);
 
@@ -109,6 +153,8 @@ class GameServer {
   std::set<std::shared_ptr<ClientConnection>> connections_;
   // Logged-in users by user number.
   std::map<int, Resident> residents_;
+  // Cards being sent, by sender.
+  std::map<int, PostcardDraft> postcard_drafts_;
 };
 
 }  // namespace posyvaled

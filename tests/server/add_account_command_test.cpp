@@ -8,6 +8,7 @@
 
 #include "account_store.h"
 #include "command_line.h"
+#include "inventory_messages.h"
 #include "password_hash.h"
 
 namespace posyvaled {
@@ -39,7 +40,12 @@ class AddAccountCommandTest : public ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(folder_); }
 
   CommandResult AddAccount(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--db", db_path_, "add-account"});
+    args.insert(args.begin(), "add-account");
+    return Run(args);
+  }
+
+  CommandResult Run(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--db", db_path_});
     std::ostringstream out, err;
     int exit_code = RunCommandLine(args, out, err);
     return {exit_code, out.str(), err.str()};
@@ -128,6 +134,71 @@ TEST_F(AddAccountCommandTest, RefusesBadAccountsWithAMessageAndAddsNothing) {
   CommandResult next = AddAccount({"taro", "secret"});
   ASSERT_EQ(next.exit_code, 0) << next.err;
   EXPECT_EQ(next.out, "2\n");
+}
+
+TEST_F(AddAccountCommandTest, NewAccountsGetStarterItemsOfBothParitiesUnlessToldOtherwise) {
+  ASSERT_EQ(AddAccount({"hana", "secret", "--handle", "Hana"}).exit_code, 0);
+  ASSERT_EQ(AddAccount({"taro", "pw", "--handle", "Taro", "--no-starter-items"}).exit_code, 0);
+  AccountStore store(db_path_);
+  bool odd = false, even = false, ordinary = false;
+  for (const Item& item : store.Inventory(1)) {
+    SCOPED_TRACE(item.item_code);
+    ASSERT_TRUE(IsItemCode(item.item_code));
+    if (!IsAppearanceItemCode(item.item_code)) {
+      ordinary = true;
+    } else {
+      (std::stoi(item.item_code) % 2 ? odd : even) = true;
+    }
+  }
+  EXPECT_TRUE(odd && even && ordinary);
+  EXPECT_TRUE(store.Inventory(2).empty());
+}
+
+TEST_F(AddAccountCommandTest, SetsProfileTextPointsAndHealth) {
+  ASSERT_EQ(AddAccount({"hana", "secret", "--handle", "Hana"}).exit_code, 0);
+  std::string longest = Repeat(kHa, 50);  // 100 bytes in CP932
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"set-profile", "1", longest}, {"set-points", "1", "-20"},
+        {"set-health", "1", "250"}}) {
+    CommandResult result = Run(args);
+    EXPECT_EQ(result.exit_code, 0) << result.err;
+  }
+  AccountStore store(db_path_);
+  std::optional<Profile> profile = store.FindProfile(1);
+  ASSERT_TRUE(profile);
+  EXPECT_EQ(profile->profile_text, Repeat("\x82\xcd", 50));
+  EXPECT_EQ(profile->points, -20);
+  EXPECT_EQ(profile->health, 250);
+}
+
+TEST_F(AddAccountCommandTest, RefusesBadItemsAndProfilesWithAMessage) {
+  ASSERT_EQ(AddAccount({"hana", "secret", "--handle", "Hana", "--no-starter-items"}).exit_code, 0);
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{"add-item", "1", "0"}, "item code must be"},  // would read as an empty list
+      {{"add-item", "1", "07"}, "item code must be"},
+      {{"add-item", "1", "34"}, "item code must be"},  // the present picture
+      {{"add-item", "1", "i01"}, "item code must be"},
+      {{"add-item", "1", "x1"}, "item code must be"},
+      {{"add-item", "0", "i1"}, "user number must be a whole number from 1"},
+      {{"set-profile", "1", "hello, there"}, "must not contain a comma"},
+      {{"set-profile", "1", Repeat(kHa, 50) + "x"}, "101 bytes in CP932"},
+      {{"set-profile", "9", "hello"}, "no account has the user number 9"},
+      {{"set-points", "1", "12a"}, "points must be a whole number"},
+      {{"set-health", "1"}, "needs exactly a user number and a health value"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    CommandResult result = Run(c.args);
+    EXPECT_NE(result.exit_code, 0);
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+  }
+  AccountStore store(db_path_);
+  EXPECT_TRUE(store.Inventory(1).empty());
+  EXPECT_EQ(store.FindProfile(1)->profile_text, "");
 }
 
 TEST(ServerCommandLineTest, RefusesBadServerOptions) {

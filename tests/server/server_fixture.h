@@ -134,7 +134,8 @@ class TestClient {
   std::string received_;
 };
 
-// Accounts every test can log in with. User numbers follow the order.
+// Accounts every test can log in with, all with empty inventories. User
+// numbers follow the order.
 //   1 "nochar"/"pw1"  no character
 //   2 "hana"/"secret" "Hanako", appearance 3 at (100, 200) on map 1
 //   3 "jp"/"pw"       a Japanese handle name with the default place
@@ -185,7 +186,14 @@ class ServerTest : public ::testing::Test {
   }
 
   void AddAccount(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--db", db_path_, "add-account"});
+    args.insert(args.begin(), "add-account");
+    args.push_back("--no-starter-items");
+    RunCommand(args);
+  }
+
+  // Runs a command of the server program on the test's database.
+  void RunCommand(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--db", db_path_});
     std::ostringstream out, err;
     ASSERT_EQ(RunCommandLine(args, out, err), 0) << err.str();
   }

@@ -249,6 +249,11 @@ TEST_F(ServerTest, MisbehavingClientsAreDroppedAndTheOthersGoOn) {
       {"chat lines longer than a balloon", Frames("c4," + std::string(128, 'x'), 11)},
       {"placements with a wrong picture", Frames("a-1,33,10,60,1", 11)},
       {"positive pick-up ids", Frames("d5", 11)},
+      {"profile updates of another user", Frames("u2,hello,500", 11)},
+      {"profile texts with a comma", Frames("u4,hello,there,500", 11)},
+      {"item codes no item has", Frames("e0,1", 11)},
+      {"postcard pieces without a header", Frames("h3hello", 11)},
+      {"postcard pieces of a wrong size", Frames("h14,Hanako,hi", 1) + Frames("h2short", 11)},
       {"flood of keep-alives", Frames("keepAlive", 1000)},
       {"flood of moves", Frames("m4,55,60,1", 1000)},
   };
@@ -269,9 +274,11 @@ TEST_F(ServerTest, MisbehavingClientsAreDroppedAndTheOthersGoOn) {
   ASSERT_EQ(hana->ReadBody(), "a4,2,55,60,1");
   taro->SendRaw(Frames("xyz", 10) + EncodeFrame("m4,55,60,1"));
   EXPECT_EQ(hana->ReadBody(), "m4,55,60,1");
-  // Requests of features still to come are not faulty.
-  taro->SendRaw(Frames("i", 4) + Frames("h0", 4) + Frames("q2", 4) + Frames("u", 4) +
-                Frames("es5,1", 4) + EncodeFrame("m4,60,60,1"));
+  // What a client may send in the normal course is never faulty, even when
+  // there is nothing to do: a profile of nobody, items already gone.
+  taro->SendRaw(Frames("i", 4) + Frames("h0", 4) + Frames("q2", 4) + Frames("q99", 4) +
+                Frames("u4,Taro here,500", 4) + Frames("u4,Taro here", 4) + Frames("es5,1", 4) +
+                Frames("ei5,1", 4) + EncodeFrame("m4,60,60,1"));
   EXPECT_EQ(hana->ReadBody(), "m4,60,60,1");
 }
 
