@@ -386,3 +386,5 @@ void OpenMailbox(platform::WindowHandle owner) {
 }
 
 platform::WindowHandle GetMailbox() { return mailbox_window; }
+
+platform::WindowHandle GetCardList() { return card_list; }

@@ -25,6 +25,8 @@ void HandlePostcardMessage(char* text);
 void OpenMailbox(platform::WindowHandle owner);
 // The mailbox window, or null when none is open.
 platform::WindowHandle GetMailbox();
+// Its card list (which shares the receive button's id), or null.
+platform::WindowHandle GetCardList();
 
 // The unread card file of number n: InstallDir + "mail/<n>.hgk".
 std::string CardFilePath(int number);
