@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/test_files.h"
 #include "client/resources/templates.h"
 #include "client/session/connection.h"
 #include "client/session/login.h"
@@ -25,15 +26,10 @@
 
 namespace {
 
+using testsupport::ReadFile;
+
 using platform::ModalInfo;
 using testsupport::ModalScript;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // Types the login into the dialog and presses the log-in button; when
 // then_quit is set, presses quit afterwards (the dialog stays open when a

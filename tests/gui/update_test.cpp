@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/test_files.h"
 #include "client/platform/ftp.h"
 #include "client/platform/text.h"
 #include "client/resources/update_dialog.h"
@@ -31,6 +32,10 @@
 
 namespace {
 
+using testsupport::ReadFile;
+using testsupport::FolderNames;
+using testsupport::RunShell;
+
 using platform::ModalInfo;
 using testsupport::FtpServer;
 using testsupport::ModalScript;
@@ -45,25 +50,6 @@ constexpr char kDownloadFailed[] = "ダウンロードに失敗しました。";
 constexpr char kMarkerPackage[] =
     "#!/bin/sh\nprintf '%s|%s|%s' \"$#\" \"$1\" \"$(pwd)\" > marker.tmp && mv marker.tmp marker\n";
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::vector<std::string> FolderNames(const std::string& folder) {
-  std::vector<std::string> names;
-  if (DIR* dir = opendir(folder.c_str())) {
-    while (dirent* entry = readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    closedir(dir);
-  }
-  return names;
-}
-
 std::string WaitForFile(const std::string& path, int timeout_ms) {
   for (int waited = 0; waited < timeout_ms; waited += 50) {
     if (access(path.c_str(), F_OK) == 0) return ReadFile(path);
@@ -72,22 +58,12 @@ std::string WaitForFile(const std::string& path, int timeout_ms) {
   return {};
 }
 
-std::string Shell(const std::string& command) {
-  std::string output;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
-    pclose(pipe);
-  }
-  return output;
-}
-
 // True when the X server knows a mapped window with this (CP932) title.
 bool WindowOnScreen(const std::string& title) {
-  const std::string id = Shell("xwininfo -root -tree 2>/dev/null | grep -F '\"" + platform::Cp932ToUtf8(title) +
+  const std::string id = RunShell("xwininfo -root -tree 2>/dev/null | grep -F '\"" + platform::Cp932ToUtf8(title) +
                                "\"' | awk '{print $1}' | head -n1");
   if (id.empty()) return false;
-  return Shell("xwininfo -id " + id.substr(0, id.find('\n')) + " | grep -c IsViewable").find('1') == 0;
+  return RunShell("xwininfo -id " + id.substr(0, id.find('\n')) + " | grep -c IsViewable").find('1') == 0;
 }
 
 std::string ProgressText(int control) { return platform::GetDlgItemText(UpdateProgressWindow, control, 200); }

@@ -14,23 +14,11 @@
 
 #include "client/platform/text.h"
 #include "client/session/settings.h"
+#include "tests/support/test_files.h"
 
 extern char** environ;
 
 namespace testsupport {
-namespace {
-
-std::string Capture(const std::string& command) {
-  std::string output;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
-    pclose(pipe);
-  }
-  return output;
-}
-
-}  // namespace
 
 long long NowMs() {
   timespec now{};
@@ -41,7 +29,7 @@ long long NowMs() {
 std::vector<std::string> FindWindows(const std::string& title) {
   // xwininfo prints the titles as UTF-8, which xdotool's search cannot match
   // beyond ASCII.
-  const std::string found = Capture("xwininfo -root -tree 2>/dev/null | grep -F '\"" +
+  const std::string found = RunShell("xwininfo -root -tree 2>/dev/null | grep -F '\"" +
                                     platform::Cp932ToUtf8(title) + "' | awk '{print $1}'");
   std::vector<std::string> windows;
   std::size_t start = 0;
@@ -68,7 +56,7 @@ std::string FindWindowOf(pid_t pid, const std::string& title, int timeout_ms) {
   const long long deadline = NowMs() + timeout_ms;
   do {
     for (const std::string& window : FindWindows(title)) {
-      if (std::atoi(Capture("xdotool getwindowpid " + window + " 2>/dev/null").c_str()) == pid) return window;
+      if (std::atoi(RunShell("xdotool getwindowpid " + window + " 2>/dev/null").c_str()) == pid) return window;
     }
     usleep(100 * 1000);
   } while (NowMs() < deadline);

@@ -12,10 +12,14 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/test_files.h"
 #include "client/platform/ftp.h"
 #include "tests/support/ftp_server.h"
 
 namespace {
+
+using testsupport::ReadFile;
+using testsupport::FolderNames;
 
 using platform::FtpEntry;
 using platform::FtpSession;
@@ -24,25 +28,6 @@ using testsupport::FtpServer;
 std::vector<std::pair<int, std::uint32_t>> Reports;
 
 void Record(int status_code, std::uint32_t byte_count) { Reports.emplace_back(status_code, byte_count); }
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::vector<std::string> FolderNames(const std::string& folder) {
-  std::vector<std::string> names;
-  if (DIR* dir = opendir(folder.c_str())) {
-    while (dirent* entry = readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    closedir(dir);
-  }
-  return names;
-}
 
 bool Contains(const std::vector<std::string>& list, const std::string& item) {
   for (const std::string& entry : list) {
