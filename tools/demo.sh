@@ -5,11 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash tools/install-deps.sh
-
 BUILD_DIR=${BUILD_DIR:-build}
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$BUILD_DIR" -j "$(nproc)"
+BUILD_DIR="$BUILD_DIR" bash tools/build.sh
 
 DEMO_DIR="$BUILD_DIR/demo"
 cmake --install "$BUILD_DIR" --prefix "$DEMO_DIR/Posyvale" >/dev/null
