@@ -153,23 +153,10 @@ void ReferenceServer::Stop() {
   pid_ = -1;
 }
 
-int ReferenceServer::RunAddAccount(const std::string& login, const std::string& password,
-                                   const std::string* handle, int appearance, int x, int y,
-                                   int map) {
-  std::vector<std::string> args = {POSYVALE_SERVER_PROGRAM, "--db", folder_ + "/server.db",
-                                   "add-account", login, password};
-  if (handle != nullptr) {
-    for (const auto& [name, value] :
-         std::vector<std::pair<std::string, std::string>>{{"--handle", *handle},
-                                                          {"--appearance", std::to_string(appearance)},
-                                                          {"--x", std::to_string(x)},
-                                                          {"--y", std::to_string(y)},
-                                                          {"--map", std::to_string(map)}}) {
-      args.push_back(name);
-      args.push_back(value);
-    }
-  }
-  std::string output_path = folder_ + "/add-account.out";
+int ReferenceServer::RunCommand(const std::vector<std::string>& command) {
+  std::vector<std::string> args = {POSYVALE_SERVER_PROGRAM, "--db", folder_ + "/server.db"};
+  args.insert(args.end(), command.begin(), command.end());
+  std::string output_path = folder_ + "/command.out";
   int out_fd = open(output_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (out_fd < 0) {
     ADD_FAILURE() << "cannot open " << output_path;
@@ -179,26 +166,47 @@ int ReferenceServer::RunAddAccount(const std::string& login, const std::string& 
   close(out_fd);
   int status = 0;
   if (pid < 0 || waitpid(pid, &status, 0) != pid) {
-    ADD_FAILURE() << "cannot run " << POSYVALE_SERVER_PROGRAM << " add-account";
+    ADD_FAILURE() << "cannot run " << POSYVALE_SERVER_PROGRAM << " " << command.front();
     return -1;
   }
   std::string output = ReadWholeFile(output_path);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    ADD_FAILURE() << "add-account " << login << " failed:\n" << output;
+    ADD_FAILURE() << command.front() << " failed:\n" << output;
     return -1;
   }
   return std::atoi(output.c_str());
 }
 
 int ReferenceServer::AddAccount(const std::string& login, const std::string& password,
-                                const std::string& handle, int appearance, int x, int y,
-                                int map) {
-  return RunAddAccount(login, password, &handle, appearance, x, y, map);
+                                const std::string& handle, int appearance, int x, int y, int map,
+                                bool starter_items) {
+  std::vector<std::string> command = {
+      "add-account", login, password, "--handle", handle,
+      "--appearance", std::to_string(appearance), "--x", std::to_string(x),
+      "--y", std::to_string(y), "--map", std::to_string(map)};
+  if (!starter_items) command.push_back("--no-starter-items");
+  return RunCommand(command);
 }
 
 int ReferenceServer::AddAccountWithoutCharacter(const std::string& login,
                                                 const std::string& password) {
-  return RunAddAccount(login, password, nullptr, 0, 0, 0, 0);
+  return RunCommand({"add-account", login, password});
+}
+
+int ReferenceServer::AddItem(int user_number, const std::string& item_code) {
+  return RunCommand({"add-item", std::to_string(user_number), item_code});
+}
+
+void ReferenceServer::SetProfile(int user_number, const std::string& text) {
+  RunCommand({"set-profile", std::to_string(user_number), text});
+}
+
+void ReferenceServer::SetPoints(int user_number, int points) {
+  RunCommand({"set-points", std::to_string(user_number), std::to_string(points)});
+}
+
+void ReferenceServer::SetHealth(int user_number, int health) {
+  RunCommand({"set-health", std::to_string(user_number), std::to_string(health)});
 }
 
 }  // namespace testsupport
