@@ -21,6 +21,7 @@
 #include "client/session/startup.h"
 #include "client/world/world_state.h"
 #include "tests/support/modal_script.h"
+#include "tests/support/raw_login.h"
 #include "tests/support/reference_server.h"
 #include "tests/support/scripted_peer.h"
 
@@ -51,23 +52,6 @@ ModalScript::Action ExpectTypedAndQuit(std::string login_id, std::string passwor
     EXPECT_EQ(platform::GetDlgItemText(dialog.window, resources::kPasswordEdit, 31), password);
     platform::ClickButton(dialog.window, 2);
   };
-}
-
-// Logs in over a plain socket and keeps the connection open.
-int RawLogin(const std::string& address, const std::string& login_body) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in target{};
-  target.sin_family = AF_INET;
-  target.sin_port = htons(40000);
-  inet_pton(AF_INET, address.c_str(), &target.sin_addr);
-  EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&target), sizeof target), 0);
-  char frame[128];
-  const int n = std::snprintf(frame, sizeof frame, "%02x%s", static_cast<unsigned>(login_body.size() + 2),
-                              login_body.c_str());
-  EXPECT_EQ(write(fd, frame, static_cast<std::size_t>(n)), n);
-  char answer[128] = {};
-  EXPECT_GT(read(fd, answer, sizeof answer - 1), 3) << "no login answer";
-  return fd;
 }
 
 class LoginTest : public ::testing::Test {
@@ -126,7 +110,7 @@ TEST_F(LoginTest, RefusedLoginsShowTheirMessageAndBringTheDialogBack) {
   server.AddAccountWithoutCharacter("nochar", "pw");
   server.AddAccount("busy", "pw", "Busy", 1, 50, 60, 0);
   UseServer(server.Address());
-  const int busy_connection = RawLogin(server.Address(), "lbusy,pw");
+  const int busy_connection = testsupport::RawLogin(server.Address(), "lbusy,pw");
 
   struct Case {
     const char* login_id;
