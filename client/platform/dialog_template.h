@@ -24,6 +24,7 @@ enum class ControlKind {
   ListView,
   TabControl,    // a row of tabs; the pages are the controls below it
   DropDownList,  // a list that drops down; the text is the chosen entry
+  GroupBox,      // a frame with a caption around other controls
 };
 
 enum ControlStyle : unsigned {

@@ -242,13 +242,19 @@ class TemplateDialog : public wxDialog {
                                ToColour(layout_.background));
         break;
       case ControlKind::Label: {
-        // Labels take the width their text needs in the font at hand, which
-        // may be wider than the one the layout was drawn for.
-        auto* label = new wxStaticText(this, id, text, position, wxSize(-1, size.y));
+        // A centred label keeps its box; others take the width their text
+        // needs in the font at hand, which may be wider than the one the
+        // layout was drawn for.
+        const bool centred = (control.style & kStyleCentre) != 0;
+        auto* label = new wxStaticText(this, id, text, position, centred ? size : wxSize(-1, size.y),
+                                       centred ? wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE : 0);
         label->SetForegroundColour(*wxBLACK);
         made = label;
         break;
       }
+      case ControlKind::GroupBox:
+        made = new wxStaticBox(this, id, text, position, size);
+        break;
       case ControlKind::Picture: {
         long style = (control.style & kStyleBorder) ? wxBORDER_SIMPLE : wxBORDER_NONE;
         made = new wxStaticBitmap(this, id, detail::ResourceBitmap(control.bitmap), position, size, style);

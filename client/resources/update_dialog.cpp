@@ -6,14 +6,13 @@ namespace {
 using platform::ControlKind;
 using platform::ControlTemplate;
 
-// The group box around the waiting lines (8,10, 170 x 61) stands here as
-// its caption line alone: the templates have no group box kind.
+constexpr unsigned kCentred = platform::kStyleCentre;
 constexpr ControlTemplate kUpdateControls[] = {
-    {-1, ControlKind::Label, 0, 8, 10, 170, 9, "Posyvaleの最新バージョンをダウンロード中です。"},
-    {-1, ControlKind::Label, 0, 36, 27, 113, 9, "しばらくお待ちください。。。"},
-    {kUpdateByteCountText, ControlKind::Label, 0, 11, 40, 164, 12, ""},
-    {kUpdatePercentText, ControlKind::Label, 0, 71, 54, 45, 10, ""},
-    {kUpdateStatusText, ControlKind::Label, 0, 8, 80, 170, 12, ""},
+    {-1, ControlKind::GroupBox, 0, 8, 10, 170, 61, "Posyvaleの最新バージョンをダウンロード中です。"},
+    {-1, ControlKind::Label, kCentred, 36, 27, 113, 9, "しばらくお待ちください。。。"},
+    {kUpdateByteCountText, ControlKind::Label, kCentred, 11, 40, 164, 12, ""},
+    {kUpdatePercentText, ControlKind::Label, kCentred, 71, 54, 45, 10, ""},
+    {kUpdateStatusText, ControlKind::Label, kCentred, 8, 80, 170, 12, ""},
 };
 
 }  // namespace
