@@ -228,7 +228,8 @@ class TemplateDialog : public wxDialog {
         if (control.style & kStyleWantReturn) made->SetName(kWantReturnName);
         break;
       case ControlKind::Button: {
-        auto* button = new wxButton(this, id, text, position, size);
+        // A picture button shows its picture alone, without its text.
+        auto* button = new wxButton(this, id, (control.style & kStyleBitmap) ? wxString() : text, position, size);
         if (control.style & kStyleDefault) {
           button->SetDefault();
           default_id_ = id;
