@@ -1,5 +1,7 @@
 #include "client/community/items_window.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -152,9 +154,12 @@ std::vector<InventoryItem> ReadInventory(std::string_view text) {
   return items;
 }
 
+// A number from the server near the top of the range gives an index past
+// every icon rather than an overflow.
 int ItemImageIndex(std::string_view code, int numbered_icons) {
-  if (!code.empty() && code[0] == 'i') return numbered_icons + ReadWireInt(code.substr(1));
-  return ReadWireInt(code);
+  if (code.empty() || code[0] != 'i') return ReadWireInt(code);
+  const std::int64_t index = std::int64_t{numbered_icons} + ReadWireInt(code.substr(1));
+  return static_cast<int>(std::clamp<std::int64_t>(index, INT32_MIN, INT32_MAX));
 }
 
 std::string IconFilePath(std::string_view prefix, int number) {

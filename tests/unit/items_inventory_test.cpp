@@ -1,6 +1,7 @@
 // The inventory message, the picture of an item code and the icon count.
 #include <unistd.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -42,6 +43,9 @@ TEST(InventoryMessageTest, OrdinaryItemsFollowTheAppearanceIcons) {
   EXPECT_EQ(ItemImageIndex("i2", 2), 4);
   EXPECT_EQ(ItemImageIndex("i0", 5), 5);
   EXPECT_EQ(ItemImageIndex("33", 0), 33);
+  // The largest numbers stay past the icons instead of wrapping around.
+  EXPECT_EQ(ItemImageIndex("i2147483647", 2), INT32_MAX);
+  EXPECT_EQ(ItemImageIndex("i99999999999", 5), INT32_MAX);
 }
 
 TEST(ItemIconsTest, CountsStopAtTheFirstMissingNumber) {
