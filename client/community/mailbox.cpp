@@ -122,17 +122,22 @@ void UpdateReceiveCounter() {
 }
 
 // One line of a card file without its line end, read up to max_bytes
-// bytes (a longer line goes on in the next read). False at the end.
+// bytes (a longer line goes on in the next read). A CR LF line end ends the
+// line even when the text before it fills max_bytes but one. False at the
+// end.
 bool ReadCardLine(std::FILE* file, std::size_t max_bytes, std::string& line) {
   line.clear();
   int byte = EOF;
   while (line.size() < max_bytes && (byte = std::getc(file)) != EOF) {
     if (byte == '\n') break;
+    if (byte == '\r') {
+      const int next = std::getc(file);
+      if (next == '\n') break;
+      if (next != EOF) std::ungetc(next, file);
+    }
     line += static_cast<char>(byte);
   }
-  if (byte == EOF && line.empty()) return false;
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return true;
+  return byte != EOF || !line.empty();
 }
 
 // A whole header line, cut to max_bytes.

@@ -125,6 +125,29 @@ TEST_F(MailboxTest, AShownCardIsMarkedReadAndDeletedUnderItsReadName) {
   EXPECT_EQ(boxes[1].style, platform::MB_YESNO | platform::MB_ICONQUESTION);
 }
 
+// Message lines are read in pieces of 999 bytes; a line end right after
+// 998 bytes still belongs to its line.
+TEST_F(MailboxTest, LongMessageLinesAreShownInPiecesOf999Bytes) {
+  struct Case {
+    std::size_t length;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {998, " " + std::string(998, 'a') + "\r\nend\r\n"},
+      {1200, " " + std::string(999, 'a') + "\r\n" + std::string(201, 'a') + "\r\nend\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.length);
+    fs::remove_all(Mail());
+    fs::create_directory(Mail());
+    Write("01.hgk", "hana\t345\r\nlong\r\n2003/05/01 [12:30]\r\n" + std::string(c.length, 'a') + "\r\nend");
+    const platform::WindowHandle mailbox = Open();
+    platform::ClickListItem(GetCardList(), 0);
+    EXPECT_EQ(platform::GetDlgItemText(mailbox, resources::kCardViewer, 4000), c.shown);
+    platform::ClickButton(mailbox, resources::kMailboxCloseButton);
+  }
+}
+
 TEST_F(MailboxTest, AReplyRegistersTheSenderAndHidesTheMailboxForLater) {
   Write("Friend.dat", "momo,5\r\n");
   Write("1.hgk", "hana\t345\r\nhello\r\n2003/05/01 [12:30]\r\nhi");
