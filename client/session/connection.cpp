@@ -46,19 +46,16 @@ void CloseSocket() {
   ResetReceiver();
 }
 
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// The frame length written by a prefix, or -1 when the two characters are
-// not two hexadecimal digits.
+// The frame length written by a prefix, read as the desktop's hexadecimal
+// reader ("%x") reads the two characters: leading blanks and a sign are
+// taken, reading stops at the first character that is no hexadecimal digit.
+// -1 when they hold no number, or one above 256 (a minus sign makes any
+// digit a huge unsigned value).
 int PrefixValue(const char prefix[2]) {
-  int high = HexDigitValue(prefix[0]);
-  int low = HexDigitValue(prefix[1]);
-  return (high < 0 || low < 0) ? -1 : high * 16 + low;
+  const char text[3] = {prefix[0], prefix[1], '\0'};
+  unsigned value = 0;
+  if (std::sscanf(text, "%x", &value) != 1 || value > 256) return -1;
+  return static_cast<int>(value);
 }
 
 bool ResolveHost(const char* host, std::uint32_t* address) {

@@ -158,6 +158,13 @@ INSTANTIATE_TEST_SUITE_P(
                     {{"0204hi", -1}, {"", -1}, {"", 2, "hi"}}},
         ReceiveCase{"MalformedPrefixCostsTwoBytes",
                     {{"zz04hi", -1}, {"", -1}, {"", 2, "hi"}}},
+        // The prefix is read like "%x" reads it: blanks and a plus sign
+        // before the digit are taken, reading stops at a non-digit, and a
+        // minus sign gives a value far above 256, which is dropped.
+        ReceiveCase{"BlankBeforeTheDigit", {{" 5abc", -1}, {"", 3, "abc"}}},
+        ReceiveCase{"PlusSign", {{"+5abc", -1}, {"", 3, "abc"}}},
+        ReceiveCase{"DigitThenNonDigit", {{"5zabc", -1}, {"", 3, "abc"}}},
+        ReceiveCase{"MinusSignIsDropped", {{"-104hi", -1}, {"", -1}, {"", 2, "hi"}}},
         ReceiveCase{"PrefixZeroIsDropped", {{"0004hi", -1}, {"", -1}, {"", 2, "hi"}}},
         ReceiveCase{"PrefixOneIsDropped", {{"0104hi", -1}, {"", -1}, {"", 2, "hi"}}},
         ReceiveCase{"OnePrefixByteIsKeptForTheNext",
