@@ -42,11 +42,17 @@ std::vector<std::string> FindWindows(const std::string& title) {
   return windows;
 }
 
+// True once the window is mapped: before that it can take no keyboard focus.
+static bool IsViewable(const std::string& window) {
+  return RunShell("xwininfo -id " + window + " 2>/dev/null").find("IsViewable") != std::string::npos;
+}
+
 std::string FindWindow(const std::string& title, int timeout_ms) {
   const long long deadline = NowMs() + timeout_ms;
   do {
-    const std::vector<std::string> windows = FindWindows(title);
-    if (!windows.empty()) return windows.front();
+    for (const std::string& window : FindWindows(title)) {
+      if (IsViewable(window)) return window;
+    }
     usleep(100 * 1000);
   } while (NowMs() < deadline);
   return {};
@@ -56,7 +62,10 @@ std::string FindWindowOf(pid_t pid, const std::string& title, int timeout_ms) {
   const long long deadline = NowMs() + timeout_ms;
   do {
     for (const std::string& window : FindWindows(title)) {
-      if (std::atoi(RunShell("xdotool getwindowpid " + window + " 2>/dev/null").c_str()) == pid) return window;
+      if (std::atoi(RunShell("xdotool getwindowpid " + window + " 2>/dev/null").c_str()) == pid &&
+          IsViewable(window)) {
+        return window;
+      }
     }
     usleep(100 * 1000);
   } while (NowMs() < deadline);

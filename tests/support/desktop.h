@@ -11,10 +11,10 @@ namespace testsupport {
 
 long long NowMs();
 
-// The id of a window whose title starts with `title` (CP932), waiting up to
-// timeout_ms; empty when none appeared.
+// The id of a shown window whose title starts with `title` (CP932), waiting
+// up to timeout_ms; empty when none appeared.
 std::string FindWindow(const std::string& title, int timeout_ms);
-// Every window whose title starts with `title`.
+// Every window whose title starts with `title`, shown or not.
 std::vector<std::string> FindWindows(const std::string& title);
 bool WaitGone(const std::string& title, int timeout_ms);
 // The window of a process whose title starts with `title`, waiting up to
