@@ -60,6 +60,9 @@ class MainWindowProcedure : public platform::MainWindowProc {
         platform::SetFocus(ChatInput);
         break;
       case resources::kChatInputId:  // any notification: focus gained or lost, text changed
+        // Speech mode. The input method is not switched on here: GTK gives a
+        // program no call for that, and the desktop's input method stays
+        // available in the chat input as the user set it.
         MoveMode = false;
         SetModeButtonImage(ModeButton, false);
         break;
