@@ -26,6 +26,7 @@
 #include <SDL.h>
 #endif
 
+#include "bench/window_bench_main.h"
 #include "client/platform/clock.h"
 #include "client/platform/ui.h"
 #include "client/session/program.h"
@@ -316,11 +317,6 @@ BENCHMARK(BM_PicturesOnlyOursVersusSdl)->Unit(benchmark::kMicrosecond);
 
 #endif  // FRAME_BENCH_WITH_SDL
 
-bool HaveDisplay() {
-  const char* display = std::getenv("DISPLAY");
-  return display != nullptr && *display != '\0';
-}
-
 // Serves the desktop events that are pending, then returns.
 void ServePendingEvents() {
   platform::RunMessageLoop([] { platform::PostQuitMessage(0); });
@@ -375,17 +371,4 @@ BENCHMARK(BM_PresentBackBuffer)->UseManualTime()->Unit(benchmark::kMicrosecond);
 void BM_RenderFrameIntoWindow(benchmark::State& state) { RunInWindow(state, &ComposeOurs); }
 BENCHMARK(BM_RenderFrameIntoWindow)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
-int RunBenchmarks() {
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
-
 }  // namespace
-
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  if (!HaveDisplay()) return RunBenchmarks();
-  return platform::RunApplication(argc, argv, RunBenchmarks);
-}

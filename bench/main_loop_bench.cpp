@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "bench/loopback_peer.h"
+#include "bench/window_bench_main.h"
 #include "client/platform/ui.h"
 #include "client/session/connection.h"
 #include "client/session/program.h"
@@ -41,11 +42,6 @@ double CpuSeconds() {
   getrusage(RUSAGE_SELF, &usage);
   const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec * 1e-6; };
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-bool HaveDisplay() {
-  const char* display = std::getenv("DISPLAY");
-  return display != nullptr && *display != '\0';
 }
 
 // Opens the client's server connection to the peer, as the login loop does.
@@ -222,17 +218,4 @@ void BM_MainLoopDeliversFloodedMoves(benchmark::State& state) {
 }
 BENCHMARK(BM_MainLoopDeliversFloodedMoves)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-int RunBenchmarks() {
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
-
 }  // namespace
-
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  if (!HaveDisplay()) return RunBenchmarks();
-  return platform::RunApplication(argc, argv, RunBenchmarks);
-}
